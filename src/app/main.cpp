@@ -1,7 +1,13 @@
+#include "ui/main/Form1.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+
+    Form1 form1({QStringLiteral(OSTREL_EXPLORER_HOST), QStringLiteral(OSTREL_PUBLISHER_HOST)});
+    form1.show();
+    return app.exec();
 }

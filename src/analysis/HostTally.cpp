@@ -1,0 +1,18 @@
+#include "HostTally.h"
+
+void HostTally::add(const QString& host, const QString& link)
+{
+    auto it = index_.constFind(host);
+    if (it == index_.cend()) {
+        it = index_.insert(host, hosts_.size());
+        hosts_.push_back({host, {}});
+    }
+    hosts_[*it].links.append(link);
+    ++linkCount_;
+}
+
+const QStringList* HostTally::links(const QString& host) const
+{
+    const auto it = index_.constFind(host);
+    return it == index_.cend() ? nullptr : &hosts_[*it].links;
+}

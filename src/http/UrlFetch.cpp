@@ -1,0 +1,40 @@
+#include "UrlFetch.h"
+
+#include "SpyHttp.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+namespace {
+
+// Servers reject a method name in small letters, so the standard ones go out in capitals.
+QByteArray wireMethod(const QString& method)
+{
+    static const QByteArrayList standard{"GET",     "HEAD",  "POST",    "PUT",  "DELETE",
+                                         "OPTIONS", "PATCH", "CONNECT", "TRACE"};
+    const QByteArray upper = method.toLatin1().toUpper();
+    return standard.contains(upper) ? upper : method.toLatin1();
+}
+
+} // namespace
+
+void urlfetch(QNetworkAccessManager& manager, QObject& target, const QString& url,
+              const QString& method, const QString& payload, const QString& charset,
+              const QString& handler, const RequestLimits& limits)
+{
+    // The URL is used as the caller wrote it; tolerant parsing percent-encodes what may not stand
+    // in a URL on the wire (spaces, non-ASCII letters) and leaves the rest alone.
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    request.setRawHeader("If-Modified-Since", "0");
+    if (method.compare(u"post", Qt::CaseInsensitive) == 0)
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
+
+    QNetworkReply* reply =
+        payload.isEmpty()
+            ? manager.sendCustomRequest(request, wireMethod(method))
+            : manager.sendCustomRequest(request, wireMethod(method), payload.toUtf8());
+    new spyHTTP(reply, target, handler, charset, limits); // owned by the reply
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLabel>
+
+// A label as the windows lay them out: it may size itself to its caption, and it may be clickable
+// (then it says so with a hand cursor and reports the click).
+class CaptionLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit CaptionLabel(const QString& caption, QWidget* parent = nullptr);
+
+    // With auto-size on, every new caption resizes the label to fit it, as the status line and
+    // the news labels need: their neighbours are placed after their width.
+    void setAutoSize(bool on);
+    void setCaption(const QString& caption);
+    QString caption() const { return text(); }
+
+    void setClickable(bool on);
+
+    // Grows the label to the height of a line of its font. Layout heights are made for SimSun,
+    // whose line is 12 pixels at 9 points; the CJK fonts that stand in for it on Linux are
+    // taller and would lose their underline.
+    void fitHeightToFont();
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool autoSize_ = false;
+    bool clickable_ = false;
+};

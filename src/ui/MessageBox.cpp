@@ -1,0 +1,23 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+namespace {
+QList<MessageBox::Shown>* recorder = nullptr;
+}
+
+void MessageBox::show(QWidget* parent, const QString& text, const QString& title)
+{
+    if (recorder) {
+        recorder->append({text, title});
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void MessageBox::setRecorder(QList<Shown>* newRecorder)
+{
+    recorder = newRecorder;
+}

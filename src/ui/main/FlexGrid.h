@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QTableView>
+
+class FlexGridModel;
+
+// The table both windows show their lists in (`tb1`). Cells are texts addressed by row and
+// column from 0; row 0 and column 0 are fixed: row 0 is drawn as the horizontal header and
+// column 0 as the vertical header, so both stay put while the other rows scroll. Sizes are in
+// twips. Rows appended in one go reach the view in one batch, so filling thousands of rows costs
+// no more than the rows themselves.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+public:
+    // Sort settings of setSort(): the generic sorts compare the leading numbers of two cells
+    // when both start with one ("12个" above "9个"), their texts otherwise; equal keys keep
+    // their order.
+    enum Sort { SortNone = 0, SortGenericAscending = 1, SortGenericDescending = 2 };
+
+    FlexGrid(int rows, int cols, QWidget* parent = nullptr);
+    ~FlexGrid() override;
+
+    // Empties every cell, the fixed ones included; the numbers of rows and columns stay.
+    void Clear();
+
+    int Rows() const;
+    void setRows(int rows); // at least 1: the fixed row always stays
+    int Cols() const;
+
+    // The current cell: the one the user last clicked.
+    int Row() const;
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+
+    // Reorders the rows below the fixed row by the text of the current column.
+    void setSort(int setting);
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+
+    // Appends a row; the TAB-separated pieces of `item` fill its cells from column 0 on.
+    void AddItem(const QString& item);
+
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+    // Alignment codes: 0-8 are left/centre/right combined with top/centre/bottom (0 is left and
+    // top), 9 is general: numbers to the right, texts to the left.
+    void setColAlignment(int col, int code);
+
+    // The first scrolling row in view (1 when the list is at its start).
+    int TopRow() const;
+    void setTopRow(int row);
+
+Q_SIGNALS:
+    // A double-click on a cell; Row() then names the row clicked.
+    void DblClick();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void applyHeaderSizes();
+    void syncView() const;
+
+    FlexGridModel* model_;
+    int col_ = 1;
+    QList<int> colWidths_; // twips
+};

@@ -1,0 +1,264 @@
+#include "Form1.h"
+
+#include "FlexGrid.h"
+#include "platform/Twips.h"
+#include "ui/CaptionLabel.h"
+#include "ui/Fonts.h"
+#include "ui/MessageBox.h"
+#include "ui/WindowPlacement.h"
+#include "ui/links/Form2.h"
+#include "ui/suggest/Form3.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+constexpr qint32 programVersion = 200912290;
+
+} // namespace
+
+Form1::Form1(const Endpoints& endpoints, QWidget* parent)
+    : QWidget(parent), endpoints_(endpoints), network_(new QNetworkAccessManager(this))
+{
+    createControls();
+    // Making the native window exists runs the load, as the window is created before it is
+    // first shown.
+    winId();
+    formLoad();
+    Text1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    setWindowTitle(QStringLiteral("Ostrel"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/ostrel-16.png")));
+    resize(twipsToPixels(6585), twipsToPixels(6105));
+
+    const QFont font12 = simSunFont(12);
+    const QFont link9 = simSunFont(9, true);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(font12);
+    setTwipsGeometry(Text1, 1300, 240, 3275, 375);
+
+    Command1 = new QPushButton(QStringLiteral("查询"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command1->setAutoDefault(true);
+    setTwipsGeometry(Command1, 4560, 240, 855, 375);
+    connect(Command1, &QPushButton::clicked, this, &Form1::onCommand1Clicked);
+
+    Command2 = new QPushButton(QStringLiteral("暂停"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setAutoDefault(true); // Enter on a focused button clicks that button
+    Command2->setEnabled(false);
+    setTwipsGeometry(Command2, 5400, 240, 855, 375);
+    connect(Command2, &QPushButton::clicked, this, &Form1::onCommand2Clicked);
+
+    Text2 = new QLineEdit(QStringLiteral("http://"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setFont(font12);
+    Text2->setEnabled(false);
+    setTwipsGeometry(Text2, 360, 240, 925, 375);
+
+    tb1 = new FlexGrid(1, 3, this);
+    tb1->setObjectName(QStringLiteral("tb1"));
+    tb1->setFont(simSunFont(9));
+    setTwipsGeometry(tb1, 340, 960, 5895, 3855);
+    connect(tb1, &FlexGrid::DblClick, this, &Form1::onTb1DoubleClicked);
+
+    Label1 = new CaptionLabel(QStringLiteral("本工具能分析所有外链的前1000条"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    setTwipsGeometry(Label1, 1320, 720, 2700, 180);
+    Label1->setAutoSize(true);
+
+    copyright = new CaptionLabel(endpoints_.publisherHost, this);
+    copyright->setObjectName(QStringLiteral("copyright"));
+    copyright->setFont(link9);
+    copyright->setClickable(true);
+    setTwipsGeometry(copyright, 5040, 5880, 1455, 180);
+    copyright->fitHeightToFont();
+    connect(copyright, &CaptionLabel::clicked, this, &Form1::onCopyrightClicked);
+
+    static constexpr QPoint newsPlaces[] = {{360, 5040}, {600, 5040}, {360, 5280}, {600, 5280}};
+    for (int i = 0; i < int(news.size()); ++i) {
+        CaptionLabel* label = new CaptionLabel(QString(), this);
+        label->setObjectName(QStringLiteral("news%1").arg(i));
+        label->setFont(link9);
+        label->setForegroundRole(QPalette::Shadow);
+        label->setClickable(true);
+        setTwipsGeometry(label, newsPlaces[i].x(), newsPlaces[i].y(), 90, 180);
+        label->setAutoSize(true);
+        connect(label, &CaptionLabel::clicked, this, [this, i] { onNewsClicked(i); });
+        news[i] = label;
+    }
+
+    Label2 = new CaptionLabel(QStringLiteral("新功能"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(link9);
+    Label2->setClickable(true);
+    setTwipsGeometry(Label2, 4320, 5880, 615, 180);
+    Label2->fitHeightToFont();
+    connect(Label2, &CaptionLabel::clicked, this, &Form1::onLabel2Clicked);
+
+    Label3 = new CaptionLabel(QStringLiteral("导出"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setFont(link9);
+    QPalette blue = Label3->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label3->setPalette(blue);
+    Label3->setClickable(true);
+    setTwipsGeometry(Label3, 4200, 720, 375, 180);
+    Label3->fitHeightToFont();
+    Label3->hide();
+    connect(Label3, &CaptionLabel::clicked, this, &Form1::onLabel3Clicked);
+
+    // Labels take no focus and disabled controls are passed over, so Tab goes Text1, Command1,
+    // Command2 while a run is under way, then the grid.
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Text2);
+    setTabOrder(Text2, tb1);
+}
+
+void Form1::formLoad()
+{
+    ver = programVersion;
+    setWindowTitle(windowTitle() + QStringLiteral(" V") + QString::number(ver));
+    centreOnScreen(this);
+    pageNo = 1;
+    tb1->setColAlignment(1, 0);
+    tb1->setColAlignment(2, 0);
+    tb1->setColWidth(0, 500);
+    tb1->setColWidth(1, 4400);
+    tb1->setColWidth(2, 600);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Command1 is the window's default button: Enter anywhere but on another button runs it.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        Command1->isEnabled()) {
+        Command1->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (form2_)
+        form2_->close();
+    if (form3_)
+        form3_->close();
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests
+
+void Form1::urlfetch(const QString& url, const QString& method, const QString& payload,
+                     const QString& charset, const QString& handler)
+{
+    ::urlfetch(*network_, *this, url, method, payload, charset, handler, requestLimits);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The analysis run
+
+void Form1::onCommand1Clicked()
+{
+    dict = HostTally();
+    domainStr.clear();
+    currentDomain.clear();
+    Command1->setEnabled(false);
+    Command2->setEnabled(true);
+    Command2->setText(QStringLiteral("暂停"));
+    pause = false;
+    pageNo = 1;
+    tb1->Clear();
+    tb1->setRows(1);
+    Label1->setCaption(QStringLiteral("正在初始化..."));
+    requestResultPage();
+}
+
+void Form1::onCommand2Clicked()
+{
+    if (!pause) {
+        Command2->setText(QStringLiteral("开始"));
+        pause = true;
+        return;
+    }
+    Command2->setText(QStringLiteral("暂停"));
+    pause = false;
+    // A reply still on its way asks for the next page itself when it arrives.
+    if (!resultPageInFlight_)
+        requestResultPage();
+}
+
+void Form1::requestResultPage()
+{
+    // The site goes into the address as the user typed it, read anew for every page.
+    const QString url = QStringLiteral("http://") + endpoints_.explorerHost +
+                        QStringLiteral("/search?p=") + Text1->text() +
+                        QStringLiteral("&bwm=i&bwmf=s&bwmo=s&b=") + QString::number(pageNo);
+    resultPageInFlight_ = true;
+    urlfetch(url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
+             QStringLiteral("fetchResult"));
+}
+
+void Form1::fetchResult(qint16 er, const QString& html)
+{
+    Q_UNUSED(er);
+    Q_UNUSED(html);
+    resultPageInFlight_ = false;
+}
+
+void Form1::onLabel3Clicked() {}
+
+// ---------------------------------------------------------------------------------------------
+// The link list and the browser
+
+void Form1::onTb1DoubleClicked() {}
+
+void Form1::linkto(const QString& url)
+{
+    // Whatever the browser makes of it, the program carries on: no message either way.
+    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
+
+void Form1::onCopyrightClicked()
+{
+    linkto(QStringLiteral("http://") + endpoints_.publisherHost);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The publisher: news bulletin and suggestions
+
+void Form1::showNews(qint16 er, const QString& html)
+{
+    Q_UNUSED(er);
+    Q_UNUSED(html);
+}
+
+void Form1::onNewsClicked(int index)
+{
+    Q_UNUSED(index);
+}
+
+void Form1::onLabel2Clicked() {}
+
+void Form1::suggestOK(qint16 er, const QString& html)
+{
+    Q_UNUSED(er);
+    Q_UNUSED(html);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "analysis/HostTally.h"
+#include "http/UrlFetch.h"
+#include "platform/Endpoints.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class CaptionLabel;
+class FlexGrid;
+class Form2;
+class Form3;
+class QLineEdit;
+class QNetworkAccessManager;
+class QPushButton;
+
+// The main window: the site box, the query and pause buttons, the status line, the host grid,
+// the export label, the news labels and the publisher's labels. It owns the state of an
+// analysis run, sends every request of the program (urlfetch) and takes every reply.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(const Endpoints& endpoints, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Starts an asynchronous request; its reply is handed to the method of this window named
+    // `handler`, with the arguments (qint16 er, const QString& html).
+    void urlfetch(const QString& url, const QString& method, const QString& payload,
+                  const QString& charset, const QString& handler);
+
+    // Reply handlers, called by name when their request has ended.
+    Q_INVOKABLE void fetchResult(qint16 er, const QString& html);
+    Q_INVOKABLE void showNews(qint16 er, const QString& html);
+    Q_INVOKABLE void suggestOK(qint16 er, const QString& html);
+
+    // Opens an address in the user's default browser, exactly as given.
+    void linkto(const QString& url);
+
+    const Endpoints& endpoints() const { return endpoints_; }
+    // Limits of every request this window sends; tests shorten them.
+    RequestLimits requestLimits;
+
+    // The state of a run. The link list window reads currentDomain and dict.
+    qint32 pageNo = 0;       // `b` of the next result page: 1, 51, 101, ...
+    bool pause = false;      // true while the user holds the run
+    QString currentDomain;   // the host whose links the link list window shows
+    qint32 ver = 0;          // the program's version, 200912290 once loaded
+    QStringList newsLinkArr; // the link of each news label
+    QString domainStr;       // the hosts of the last ended run, each followed by CR LF
+    HostTally dict;          // the links of the run, by host
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void formLoad();
+
+    void onCommand1Clicked();
+    void onCommand2Clicked();
+    void requestResultPage();
+
+    void onLabel3Clicked();
+    void onTb1DoubleClicked();
+    void onCopyrightClicked();
+    void onNewsClicked(int index);
+    void onLabel2Clicked();
+
+    Endpoints endpoints_;
+    QNetworkAccessManager* network_;
+    // Whether the reply to the last result-page request is still to come: resuming then leaves
+    // the next request to that reply, so no page is asked for twice.
+    bool resultPageInFlight_ = false;
+
+    QLineEdit* Text1;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QLineEdit* Text2;
+    FlexGrid* tb1;
+    CaptionLabel* Label1;
+    CaptionLabel* copyright;
+    std::array<CaptionLabel*, 4> news{};
+    CaptionLabel* Label2;
+    CaptionLabel* Label3;
+
+    std::unique_ptr<Form2> form2_; // the link list window, made on first use
+    std::unique_ptr<Form3> form3_; // the suggestion window, made on first use
+};

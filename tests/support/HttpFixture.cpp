@@ -1,0 +1,73 @@
+#include "HttpFixture.h"
+
+#include <QHttpServerRequest>
+#include <QMetaEnum>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+QByteArray HttpFixture::Request::header(QByteArrayView name) const
+{
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value.isNull() ? QByteArray("") : value;
+    return {};
+}
+
+HttpFixture::HttpFixture(QObject* parent) : QAbstractHttpServer(parent)
+{
+    port_ = listen(QHostAddress::LocalHost, 0);
+}
+
+QString HttpFixture::host() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port_);
+}
+
+bool HttpFixture::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    Request recorded;
+    const auto method = QMetaEnum::fromType<QHttpServerRequest::Method>();
+    recorded.method = QByteArray(method.valueToKey(int(request.method()))).toUpper();
+    recorded.path = request.url().path();
+    recorded.query = request.query();
+    recorded.headers = request.headers();
+    recorded.body = request.body();
+    requests_.append(recorded);
+
+    const Reply reply = script_ ? script_(recorded) : Reply{};
+    Q_EMIT requestReceived();
+    if (reply.reset) {
+        socket->abort();
+        return true;
+    }
+    auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    QPointer<QTcpSocket> connection(socket);
+    auto answer = [responder, reply, connection] {
+        responder->writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
+        bool hasLength = false;
+        for (const auto& [key, value] : reply.headers) {
+            responder->writeHeader(key, value);
+            hasLength |= key.compare("content-length", Qt::CaseInsensitive) == 0;
+        }
+        if (!hasLength)
+            responder->writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+        responder->writeBody(reply.body);
+        if (reply.closeAfter && connection)
+            connection->disconnectFromHost();
+    };
+    if (reply.never) {
+        silent_.append(responder); // the connection stays open and silent
+
+    } else if (reply.delayMs > 0) {
+        QTimer::singleShot(reply.delayMs, this, answer);
+    } else {
+        answer();
+    }
+    return true;
+}
+
+void HttpFixture::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    makeResponder(request, socket).write(QHttpServerResponder::StatusCode::NotFound);
+}
