@@ -50,10 +50,10 @@ bool HttpFixture::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
             responder->writeHeader(key, value);
             hasLength |= key.compare("content-length", Qt::CaseInsensitive) == 0;
         }
-        if (!hasLength)
+        if (!hasLength && reply.announceLength)
             responder->writeHeader("Content-Length", QByteArray::number(reply.body.size()));
         responder->writeBody(reply.body);
-        if (reply.closeAfter && connection)
+        if ((reply.closeAfter || !reply.announceLength) && connection)
             connection->disconnectFromHost();
     };
     if (reply.never) {

@@ -32,10 +32,11 @@ public:
         int status = 200;
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs = 0;         // answer later
-        bool never = false;      // never answer
-        bool closeAfter = false; // close the connection once the answer is written
-        bool reset = false;      // drop the connection without answering
+        int delayMs = 0;            // answer later
+        bool never = false;         // never answer
+        bool closeAfter = false;    // close the connection once the answer is written
+        bool reset = false;         // drop the connection without answering
+        bool announceLength = true; // without it the body runs until the connection closes
     };
     using Script = std::function<Reply(const Request&)>;
 
