@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The stand-in site explorer's result pages. Everything follows from the site text alone (letter
+// case ignored), so a site always gives the same analysis, and result k is the same whichever
+// page it is listed on. Sites worth remembering:
+//
+//   none.example     0 results
+//   small.example    37 results, all on the first page
+//   medium.example   420 results, nine pages
+//   big.example      12345 results; an analysis stops at result 1000 (page b = 951)
+//
+// Any other site takes its total from a hash: about a third each get 1-49, 100-899 and
+// 1001-100000 results.
+
+inline constexpr int explorerPageSize = 50;
+
+struct ExplorerResult {
+    QString link; // the href text exactly as it stands in the markup (entities not decoded)
+    QString title;
+    QString snippet;
+};
+
+int explorerTotal(QStringView site);
+ExplorerResult explorerResult(QStringView site, int number);
+
+// The UTF-8 HTML page for the results numbered b to b + 49 that exist. `withResults` false gives
+// the same page with its result list left empty, as the explorer sometimes sends.
+QByteArray explorerPage(QStringView site, int b, bool withResults = true);
