@@ -63,8 +63,13 @@ void spyHTTP::spy()
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     qint16 er = 1;
     QString html;
+    const bool redirectFailed = reply->error() == QNetworkReply::TooManyRedirectsError ||
+                                reply->error() == QNetworkReply::InsecureRedirectError;
     if (!failure_.isEmpty()) {
         html = failure_;
+    } else if (redirectFailed) {
+        // The last status is only one hop of the loop; the reason says more.
+        html = reply->errorString();
     } else if (status.isValid() && status.toInt() != 200) {
         html = QString::number(status.toInt());
     } else if (!status.isValid() || reply->error() != QNetworkReply::NoError) {
