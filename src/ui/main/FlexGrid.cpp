@@ -155,7 +155,7 @@ public:
         endInsertRows();
     }
 
-    void sort(int col, bool descending)
+    void sortRows(int col, bool descending)
     {
         flush();
         if (rows() <= 2 || col < 0 || col >= cols_)
@@ -313,7 +313,7 @@ void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 void FlexGrid::setSort(int setting)
 {
     if (setting == SortGenericAscending || setting == SortGenericDescending)
-        model_->sort(col_, setting == SortGenericDescending);
+        model_->sortRows(col_, setting == SortGenericDescending);
 }
 
 QString FlexGrid::TextMatrix(int row, int col) const

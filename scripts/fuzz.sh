@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a bounded time from
+# its checked-in seed corpus. A crash, a leak, a timeout or a sanitizer report fails the run.
+# Usage (as root): scripts/fuzz.sh [seconds per target, default 20]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-20}
+
+scripts/deps.sh clang libclang-rt-14-dev
+
+build=build/fuzz
+cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DOSTREL_BUILD_FUZZ=ON -DOSTREL_BUILD_TESTS=OFF
+cmake --build "$build" -j"$(nproc)"
+
+for target in "$build"/fuzz/fuzz_*; do
+    [[ -x "$target" ]] || continue
+    name=$(basename "$target")
+    corpus=fuzz/corpus/${name#fuzz_}
+    work=$(mktemp -d)
+    echo "== $name for ${seconds}s"
+    "$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$build/$name-" "$work" "$corpus" 2>&1 | grep -E '^(stat::number_of_executed_units|Done|==[0-9]+==ERROR|SUMMARY)' || true
+    status=${PIPESTATUS[0]}
+    rm -rf "$work"
+    if ((status != 0)); then
+        echo "$name failed (exit $status); see $build/$name-*" >&2
+        exit 1
+    fi
+done
