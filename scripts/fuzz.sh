@@ -19,12 +19,14 @@ for target in "$build"/fuzz/fuzz_*; do
     corpus=fuzz/corpus/${name#fuzz_}
     work=$(mktemp -d)
     echo "== $name for ${seconds}s"
+    status=0
     "$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$build/$name-" "$work" "$corpus" 2>&1 | grep -E '^(stat::number_of_executed_units|Done|==[0-9]+==ERROR|SUMMARY)' || true
-    status=${PIPESTATUS[0]}
+        -artifact_prefix="$build/$name-" "$work" "$corpus" >"$build/$name.log" 2>&1 || status=$?
+    grep -E '^(stat::number_of_executed_units|Done |SUMMARY)' "$build/$name.log" || true
     rm -rf "$work"
     if ((status != 0)); then
-        echo "$name failed (exit $status); see $build/$name-*" >&2
+        tail -n 40 "$build/$name.log" >&2
+        echo "$name failed (exit $status)" >&2
         exit 1
     fi
 done
