@@ -14,7 +14,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=
 cmake --build "$build" -j"$(nproc)"
 
 for target in "$build"/fuzz/fuzz_*; do
-    [[ -x "$target" ]] || continue
+    [[ -f "$target" && -x "$target" ]] || continue
     name=$(basename "$target")
     corpus=fuzz/corpus/${name#fuzz_}
     work=$(mktemp -d)
