@@ -6,6 +6,7 @@
 #include "ui/WindowPlacement.h"
 #include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
+#include "ui/main/WheelHook.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ void Form2::formLoad()
     resize(twipsToPixels(clientSize.width()), twipsToPixels(clientSize.height()));
     winId(); // the frame must exist for the outer size to be known
     centreOnScreen(this);
+    WheelHook::install(this);
     setWindowTitle(owner_.currentDomain);
     fillList();
 }

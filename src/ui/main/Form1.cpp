@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "FlexGrid.h"
+#include "WheelHook.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "ui/CaptionLabel.h"
@@ -136,6 +137,7 @@ void Form1::formLoad()
     ver = programVersion;
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QString::number(ver));
     centreOnScreen(this);
+    WheelHook::install(this);
     pageNo = 1;
     tb1->setColAlignment(1, 0);
     tb1->setColAlignment(2, 0);
