@@ -51,7 +51,7 @@ void Form2::formLoad()
     // of it before.
     setWindowState(Qt::WindowNoState);
     resize(twipsToPixels(clientSize.width()), twipsToPixels(clientSize.height()));
-    winId(); // the frame must exist for the outer size to be known
+    winId(); // the native window first, so its frame counts in the outer size where known
     centreOnScreen(this);
     WheelHook::install(this);
     setWindowTitle(owner_.currentDomain);
