@@ -1,8 +1,115 @@
 #include "Form2.h"
 
+#include "platform/GridFit.h"
+#include "platform/Twips.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
+#include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
+#include "ui/main/WheelHook.h"
+
+namespace {
+
+// The window as designed, in twips: a fresh load starts from this client size.
+constexpr QSize clientSize(9720, 5520);
+
+} // namespace
 
 Form2::Form2(Form1& owner) : owner_(owner)
 {
     setWindowTitle(QStringLiteral("查看链接"));
+    resize(twipsToPixels(clientSize.width()), twipsToPixels(clientSize.height()));
+
+    tb1 = new FlexGrid(2, 2, this);
+    tb1->setObjectName(QStringLiteral("tb1"));
+    tb1->setFont(simSunFont(9));
+    setTwipsGeometry(tb1, 120, 120, 9495, 5295);
+    connect(tb1, &FlexGrid::DblClick, this, &Form2::onTb1DoubleClicked);
+}
+
+Form2::~Form2() = default;
+
+void Form2::showLinks()
+{
+    if (isVisible()) {
+        // The user chose a host with the list already open: they want that host's links, here.
+        setWindowTitle(owner_.currentDomain);
+        fillList();
+        fitGrid();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        activateWindow();
+        return;
+    }
+    formLoad();
+    show();
+}
+
+void Form2::formLoad()
+{
+    // A closed window was unloaded: it comes back at its designed size, whatever the user made
+    // of it before.
+    setWindowState(Qt::WindowNoState);
+    resize(twipsToPixels(clientSize.width()), twipsToPixels(clientSize.height()));
+    winId(); // the native window first, so its frame counts in the outer size where known
+    centreOnScreen(this);
+    WheelHook::install(this);
+    setWindowTitle(owner_.currentDomain);
+    fillList();
+}
+
+void Form2::fillList()
+{
+    // Start from a fresh grid of two rows, scrolled to the top, nothing chosen.
+    tb1->setRows(2);
+    tb1->setCurrentIndex({});
+    tb1->Clear();
+    tb1->setColAlignment(1, 0);
+    tb1->setColWidth(0, 500);
+    tb1->setColWidth(1, 9300);
+    tb1->setTextMatrix(0, 1, QStringLiteral("双击可以打开网页"));
+
+    // A host the tally never met (no run yet, or a run still walking) leaves row 1 empty.
+    const QStringList* links = owner_.dict.links(owner_.currentDomain);
+    if (!links)
+        return;
+    qint32 i = 0;
+    for (const QString& link : *links) {
+        ++i;
+        if (i == 1) {
+            tb1->setTextMatrix(1, 0, QString::number(i));
+            tb1->setTextMatrix(1, 1, link);
+        } else {
+            tb1->AddItem(QString::number(i) + u'\t' + link);
+        }
+    }
+}
+
+void Form2::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitGrid();
+}
+
+void Form2::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    fitGrid();
+}
+
+void Form2::fitGrid()
+{
+    const QSize outer = frameGeometry().size();
+    const QRect grid = twipsGeometry(tb1);
+    const QSize size = fittedGridSize({pixelsToTwips(outer.width()), pixelsToTwips(outer.height())},
+                                      grid.topLeft());
+    setTwipsGeometry(tb1, grid.x(), grid.y(), size.width(), size.height());
+    // The column takes what the grid has become, which is whole pixels.
+    tb1->setColWidth(1, fillingColumnWidth(twipsGeometry(tb1).width(), tb1->ColWidth(0)));
+}
+
+void Form2::onTb1DoubleClicked()
+{
+    owner_.linkto(tb1->TextMatrix(tb1->Row(), 1) + QStringLiteral("#From:") +
+                  owner_.endpoints().publisherHost);
 }

@@ -1,6 +1,8 @@
 #include "Form1.h"
 
 #include "FlexGrid.h"
+#include "WheelHook.h"
+#include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "ui/CaptionLabel.h"
 #include "ui/Fonts.h"
@@ -135,6 +137,7 @@ void Form1::formLoad()
     ver = programVersion;
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QString::number(ver));
     centreOnScreen(this);
+    WheelHook::install(this);
     pageNo = 1;
     tb1->setColAlignment(1, 0);
     tb1->setColAlignment(2, 0);
@@ -228,12 +231,18 @@ void Form1::onLabel3Clicked() {}
 // ---------------------------------------------------------------------------------------------
 // The link list and the browser
 
-void Form1::onTb1DoubleClicked() {}
+void Form1::onTb1DoubleClicked()
+{
+    currentDomain = tb1->TextMatrix(tb1->Row(), 1);
+    if (!form2_)
+        form2_ = std::make_unique<Form2>(*this);
+    form2_->showLinks();
+}
 
 void Form1::linkto(const QString& url)
 {
     // Whatever the browser makes of it, the program carries on: no message either way.
-    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+    QDesktopServices::openUrl(browserAddress(url));
 }
 
 void Form1::onCopyrightClicked()

@@ -1,0 +1,8 @@
+#include "WheelStep.h"
+
+int wheelStep(int topRow, int rows, int distance)
+{
+    if (distance >= 0)
+        return topRow > 1 ? topRow - 1 : topRow;
+    return topRow < rows - 1 ? topRow + 1 : topRow;
+}
