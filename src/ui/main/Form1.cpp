@@ -282,10 +282,24 @@ void Form1::onNewsClicked(int index)
         linkto(newsLinkArr[index]);
 }
 
-void Form1::onLabel2Clicked() {}
+void Form1::onLabel2Clicked()
+{
+    if (!form3_)
+        form3_ = std::make_unique<Form3>(*this);
+    form3_->display();
+}
 
 void Form1::suggestOK(qint16 er, const QString& html)
 {
-    Q_UNUSED(er);
-    Q_UNUSED(html);
+    if (er == 0) {
+        MessageBox::show(this,
+                         QStringLiteral("您的建议已经提交成功，我会总结所有建议意见对功能进行更新，"
+                                        "谢谢。"),
+                         QStringLiteral("提示"));
+        return;
+    }
+    // Thanking the user for a suggestion that never arrived would lose it for good: say so, so
+    // that it can be sent again.
+    MessageBox::show(this, QStringLiteral("您的建议未能送达，请稍后再提交一次。\n原因：") + html,
+                     QStringLiteral("Warning"));
 }
