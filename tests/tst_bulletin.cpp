@@ -63,7 +63,6 @@ void TestBulletin::parse_data()
     QTest::newRow("space before number")
         << u" 200912291{update}"_qs << false << 0 << false << QStringList();
     QTest::newRow("fraction") << u"200912291.5{update}"_qs << false << 0 << false << QStringList();
-    QTest::newRow("hexadecimal") << u"0x10{update}"_qs << false << 0 << false << QStringList();
     QTest::newRow("largest") << u"2147483647{update}"_qs << true << 2147483647 << false
                              << QStringList();
     QTest::newRow("too large") << u"2147483648{update}"_qs << false << 0 << false << QStringList();
