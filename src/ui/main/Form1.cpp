@@ -4,6 +4,7 @@
 #include "WheelHook.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
+#include "publisher/Bulletin.h"
 #include "ui/CaptionLabel.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
@@ -144,6 +145,10 @@ void Form1::formLoad()
     tb1->setColWidth(0, 500);
     tb1->setColWidth(1, 4400);
     tb1->setColWidth(2, 600);
+    urlfetch(QStringLiteral("http://") + endpoints_.publisherHost +
+                 QStringLiteral("/qzupdate/inlink/?ver=") + QString::number(ver),
+             QStringLiteral("GET"), QString(), QStringLiteral("GB2312"),
+             QStringLiteral("showNews"));
 }
 
 void Form1::keyPressEvent(QKeyEvent* event)
@@ -255,19 +260,55 @@ void Form1::onCopyrightClicked()
 
 void Form1::showNews(qint16 er, const QString& html)
 {
-    Q_UNUSED(er);
-    Q_UNUSED(html);
+    if (er != 0)
+        return;
+    const Bulletin bulletin = parseBulletin(html);
+    // A newer version turns the query off whatever else the bulletin holds. Only disabling here:
+    // a run in progress enables the button again when it ends.
+    if (bulletin.version && *bulletin.version > ver)
+        Command1->setEnabled(false);
+    if (!bulletin.hasNews)
+        return;
+
+    newsLinkArr.clear();
+    for (int i = 0; i < bulletin.items.size(); ++i) {
+        news[i]->setCaption(bulletin.items[i].caption);
+        newsLinkArr.append(bulletin.items[i].link.value_or(QString()));
+    }
+    // The labels have taken the width of their captions; the second of each row follows the
+    // first one's right edge, also in a row that received nothing.
+    for (int first : {0, 2}) {
+        const QRect placed = twipsGeometry(news[first]);
+        CaptionLabel* second = news[first + 1];
+        second->move(twipsToPixels(placed.left() + placed.width() + 200), second->y());
+    }
 }
 
 void Form1::onNewsClicked(int index)
 {
-    Q_UNUSED(index);
+    // A label without a link (no bulletin, fewer items, or an item that had none) does nothing.
+    if (index < newsLinkArr.size() && !newsLinkArr[index].isEmpty())
+        linkto(newsLinkArr[index]);
 }
 
-void Form1::onLabel2Clicked() {}
+void Form1::onLabel2Clicked()
+{
+    if (!form3_)
+        form3_ = std::make_unique<Form3>(*this);
+    form3_->display();
+}
 
 void Form1::suggestOK(qint16 er, const QString& html)
 {
-    Q_UNUSED(er);
-    Q_UNUSED(html);
+    if (er == 0) {
+        MessageBox::show(this,
+                         QStringLiteral("您的建议已经提交成功，我会总结所有建议意见对功能进行更新，"
+                                        "谢谢。"),
+                         QStringLiteral("提示"));
+        return;
+    }
+    // Thanking the user for a suggestion that never arrived would lose it for good: say so, so
+    // that it can be sent again.
+    MessageBox::show(this, QStringLiteral("您的建议未能送达，请稍后再提交一次。\n原因：") + html,
+                     QStringLiteral("Warning"));
 }

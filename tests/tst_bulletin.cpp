@@ -1,0 +1,92 @@
+#include "publisher/Bulletin.h"
+
+#include <QTest>
+
+// Items written as "caption -> link", or the caption alone for an item without a link.
+static QStringList describe(const QList<NewsItem>& items)
+{
+    QStringList described;
+    for (const NewsItem& item : items)
+        described.append(item.link ? item.caption + u" -> "_qs + *item.link : item.caption);
+    return described;
+}
+
+class TestBulletin : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void parse_data();
+    void parse();
+};
+
+void TestBulletin::parse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hasVersion");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("hasNews");
+    QTest::addColumn<QStringList>("items");
+
+    QTest::newRow("two items") << u"200912290{update}A[Q|Z]L1{Q|Z}B[Q|Z]L2"_qs << true << 200912290
+                               << true << QStringList{u"A -> L1"_qs, u"B -> L2"_qs};
+    QTest::newRow("version alone")
+        << u"200912291"_qs << true << 200912291 << false << QStringList();
+    QTest::newRow("two markers") << u"1{update}A[Q|Z]L1{update}B[Q|Z]L2"_qs << true << 1 << false
+                                 << QStringList();
+    QTest::newRow("empty news part")
+        << u"200912290{update}"_qs << true << 200912290 << false << QStringList();
+    QTest::newRow("extra field ignored")
+        << u"7{update}A[Q|Z]L1[Q|Z]X"_qs << true << 7 << true << QStringList{u"A -> L1"_qs};
+    QTest::newRow("more than four items")
+        << u"7{update}A[Q|Z]1{Q|Z}B[Q|Z]2{Q|Z}C[Q|Z]3{Q|Z}D[Q|Z]4{Q|Z}E[Q|Z]5{Q|Z}F[Q|Z]6"_qs
+        << true << 7 << true << QStringList{u"A -> 1"_qs, u"B -> 2"_qs, u"C -> 3"_qs, u"D -> 4"_qs};
+    QTest::newRow("item without link") << u"7{update}A{Q|Z}B[Q|Z]L2"_qs << true << 7 << true
+                                       << QStringList{u"A"_qs, u"B -> L2"_qs};
+    QTest::newRow("empty items kept") << u"7{update}{Q|Z}A[Q|Z]L{Q|Z}{Q|Z}"_qs << true << 7 << true
+                                      << QStringList{QString(), u"A -> L"_qs, QString(), QString()};
+    QTest::newRow("empty caption and link")
+        << u"7{update}[Q|Z]"_qs << true << 7 << true << QStringList{u" -> "_qs};
+    QTest::newRow("nothing trimmed")
+        << u"7{update} A [Q|Z] L \r\n"_qs << true << 7 << true << QStringList{u" A  ->  L \r\n"_qs};
+    QTest::newRow("markers case-sensitive")
+        << u"7{Update}A[q|z]L{q|z}B"_qs << false << 0 << false << QStringList();
+    QTest::newRow("item marker case-sensitive")
+        << u"7{update}A[q|z]L{q|z}B"_qs << true << 7 << true << QStringList{u"A[q|z]L{q|z}B"_qs};
+    QTest::newRow("non-ASCII text") << u"7{update}新版发布[Q|Z]http://例子.中国/"_qs << true << 7
+                                    << true << QStringList{u"新版发布 -> http://例子.中国/"_qs};
+
+    // Only a whole decimal number that fits in 32 bits is a version.
+    QTest::newRow("empty reply") << QString() << false << 0 << false << QStringList();
+    QTest::newRow("no number") << u"new{update}A[Q|Z]L"_qs << false << 0 << true
+                               << QStringList{u"A -> L"_qs};
+    QTest::newRow("empty version")
+        << u"{update}A[Q|Z]L"_qs << false << 0 << true << QStringList{u"A -> L"_qs};
+    QTest::newRow("space before number")
+        << u" 200912291{update}"_qs << false << 0 << false << QStringList();
+    QTest::newRow("fraction") << u"200912291.5{update}"_qs << false << 0 << false << QStringList();
+    QTest::newRow("largest") << u"2147483647{update}"_qs << true << 2147483647 << false
+                             << QStringList();
+    QTest::newRow("too large") << u"2147483648{update}"_qs << false << 0 << false << QStringList();
+    QTest::newRow("negative") << u"-5{update}"_qs << true << -5 << false << QStringList();
+    QTest::newRow("lone minus") << u"-{update}"_qs << false << 0 << false << QStringList();
+    QTest::newRow("leading zeros")
+        << u"0200912291"_qs << true << 200912291 << false << QStringList();
+}
+
+void TestBulletin::parse()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, hasVersion);
+    QFETCH(int, version);
+    QFETCH(bool, hasNews);
+    QFETCH(QStringList, items);
+
+    const Bulletin bulletin = parseBulletin(text);
+    QCOMPARE(bulletin.version.has_value(), hasVersion);
+    if (hasVersion)
+        QCOMPARE(*bulletin.version, version);
+    QCOMPARE(bulletin.hasNews, hasNews);
+    QCOMPARE(describe(bulletin.items), items);
+}
+
+QTEST_APPLESS_MAIN(TestBulletin)
+#include "tst_bulletin.moc"
