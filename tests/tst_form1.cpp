@@ -1,7 +1,9 @@
 #include "platform/Twips.h"
 #include "support/Form1Harness.h"
 
+#include <QAccessible>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestForm1 : public QObject {
@@ -16,6 +18,8 @@ private Q_SLOTS:
     void restingState();
     void centredAtLoad();
     void tabOrder();
+    void clickableLabelsWorkFromTheKeyboard();
+    void controlsHaveAccessibleNames();
     void enterInText1StartsRun();
     void siteGoesIntoUrlAsTyped_data();
     void siteGoesIntoUrlAsTyped();
@@ -122,6 +126,52 @@ void TestForm1::tabOrder()
     // Command2 and Text2 are disabled, so the grid comes next.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), h->tb1());
+}
+
+void TestForm1::clickableLabelsWorkFromTheKeyboard()
+{
+    h->form->show();
+    QVERIFY(QTest::qWaitForWindowActive(h->form.get()));
+    h->tb1()->setFocus();
+    // The news labels have no caption yet and the export label is hidden: neither is reached.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), h->label("Label2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), h->label("copyright"));
+
+    QSignalSpy clicked(h->label("copyright"), &CaptionLabel::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(clicked.size(), 2);
+    QVERIFY2(h->Command1()->isEnabled() && h->resultRequests().isEmpty(),
+             "Enter on a label is the label's, not the default button's");
+
+    // Screen readers see a link they can press.
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(h->label("copyright"));
+    QVERIFY(link);
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), h->server.host());
+    QVERIFY(link->actionInterface());
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.size(), 3);
+}
+
+void TestForm1::controlsHaveAccessibleNames()
+{
+    // Every control a screen reader reaches can be told apart from the others.
+    QSet<QString> names;
+    for (QWidget* control : h->form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(accessible);
+        const QString name = accessible->text(QAccessible::Name);
+        if (control->objectName().startsWith(u"news"))
+            continue; // named by the bulletin's captions
+        QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
+        QVERIFY2(!names.contains(name), qPrintable(name));
+        names.insert(name);
+    }
+    QVERIFY(
+        !QAccessible::queryAccessibleInterface(h->tb1())->text(QAccessible::Description).isEmpty());
 }
 
 void TestForm1::enterInText1StartsRun()

@@ -2,8 +2,10 @@
 
 #include <QLabel>
 
-// A label as the windows lay them out: it may size itself to its caption, and it may be clickable
-// (then it says so with a hand cursor and reports the click).
+// A label as the windows lay them out: it may size itself to its caption, and it may be clickable.
+// A clickable label with a caption also takes the keyboard focus by Tab and answers Space and
+// Enter, and screen readers see it as a link they can press; it looks like any other label until
+// it has the focus.
 class CaptionLabel : public QLabel {
     Q_OBJECT
 public:
@@ -16,6 +18,7 @@ public:
     QString caption() const { return text(); }
 
     void setClickable(bool on);
+    bool isClickable() const { return clickable_; }
 
     // Grows the label to the height of a line of its font. Layout heights are made for SimSun,
     // whose line is 12 pixels at 9 points; the CJK fonts that stand in for it on Linux are
@@ -27,8 +30,12 @@ Q_SIGNALS:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void updateFocusPolicy();
+
     bool autoSize_ = false;
     bool clickable_ = false;
 };

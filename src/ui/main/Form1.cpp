@@ -51,6 +51,7 @@ void Form1::createControls()
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(font12);
+    Text1->setAccessibleName(QStringLiteral("要分析的网站"));
     setTwipsGeometry(Text1, 1300, 240, 3275, 375);
 
     Command1 = new QPushButton(QStringLiteral("查询"), this);
@@ -71,16 +72,22 @@ void Form1::createControls()
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setFont(font12);
     Text2->setEnabled(false);
+    Text2->setAccessibleName(QStringLiteral("http://"));
+    Text2->setAccessibleDescription(QStringLiteral("网址前缀，输入网站时不必填写"));
     setTwipsGeometry(Text2, 360, 240, 925, 375);
 
     tb1 = new FlexGrid(1, 3, this);
     tb1->setObjectName(QStringLiteral("tb1"));
     tb1->setFont(simSunFont(9));
+    tb1->setAccessibleName(QStringLiteral("外链域名"));
+    tb1->setAccessibleDescription(
+        QStringLiteral("每行一个链接来源域名及其链接数，按链接数排序；双击域名可列出链接"));
     setTwipsGeometry(tb1, 340, 960, 5895, 3855);
     connect(tb1, &FlexGrid::DblClick, this, &Form1::onTb1DoubleClicked);
 
     Label1 = new CaptionLabel(QStringLiteral("本工具能分析所有外链的前1000条"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAccessibleDescription(QStringLiteral("状态"));
     setTwipsGeometry(Label1, 1320, 720, 2700, 180);
     Label1->setAutoSize(true);
 
@@ -88,6 +95,7 @@ void Form1::createControls()
     copyright->setObjectName(QStringLiteral("copyright"));
     copyright->setFont(link9);
     copyright->setClickable(true);
+    copyright->setAccessibleDescription(QStringLiteral("打开出品方主页"));
     setTwipsGeometry(copyright, 5040, 5880, 1455, 180);
     copyright->fitHeightToFont();
     connect(copyright, &CaptionLabel::clicked, this, &Form1::onCopyrightClicked);
@@ -99,6 +107,7 @@ void Form1::createControls()
         label->setFont(link9);
         label->setForegroundRole(QPalette::Shadow);
         label->setClickable(true);
+        label->setAccessibleDescription(QStringLiteral("新闻 %1，在浏览器中打开").arg(i + 1));
         setTwipsGeometry(label, newsPlaces[i].x(), newsPlaces[i].y(), 90, 180);
         label->setAutoSize(true);
         connect(label, &CaptionLabel::clicked, this, [this, i] { onNewsClicked(i); });
@@ -109,6 +118,7 @@ void Form1::createControls()
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(link9);
     Label2->setClickable(true);
+    Label2->setAccessibleDescription(QStringLiteral("提交您的意见或建议"));
     setTwipsGeometry(Label2, 4320, 5880, 615, 180);
     Label2->fitHeightToFont();
     connect(Label2, &CaptionLabel::clicked, this, &Form1::onLabel2Clicked);
@@ -120,17 +130,19 @@ void Form1::createControls()
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label3->setPalette(blue);
     Label3->setClickable(true);
+    Label3->setAccessibleDescription(QStringLiteral("把域名列表导出到文本文件"));
     setTwipsGeometry(Label3, 4200, 720, 375, 180);
     Label3->fitHeightToFont();
     Label3->hide();
     connect(Label3, &CaptionLabel::clicked, this, &Form1::onLabel3Clicked);
 
-    // Labels take no focus and disabled controls are passed over, so Tab goes Text1, Command1,
-    // Command2 while a run is under way, then the grid.
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Text2);
-    setTabOrder(Text2, tb1);
+    // Disabled controls are passed over, so Tab goes Text1, Command1, Command2 while a run is
+    // under way, then the grid. The clickable labels come last, for keyboard users: each is in
+    // the chain only while it is shown and has a caption.
+    QWidget* const tabChain[] = {Text1,   Command1, Command2, Text2,   tb1,    Label3,
+                                 news[0], news[1],  news[2],  news[3], Label2, copyright};
+    for (std::size_t i = 1; i < std::size(tabChain); ++i)
+        setTabOrder(tabChain[i - 1], tabChain[i]);
 }
 
 void Form1::formLoad()
