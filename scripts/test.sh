@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
+# desktop-file-utils and appstream check the desktop entry and the AppStream metainfo.
+scripts/deps.sh desktop-file-utils appstream
 
 build=build/ci
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_WARNINGS_AS_ERRORS=ON

@@ -6,6 +6,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    // Ties the windows to the installed desktop entry, so a Wayland shell shows its name and icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.ostrel.Ostrel"));
 
     Form1 form1({QStringLiteral(OSTREL_EXPLORER_HOST), QStringLiteral(OSTREL_PUBLISHER_HOST)});
     form1.show();
