@@ -24,10 +24,32 @@ const QRegularExpression& resultPattern()
     return pattern;
 }
 
-const QRegularExpression& hostPattern()
+// Whether `text` is well-formed UTF-16. Told so, the matcher skips its own check of the whole
+// page, which is slower than this one; a page that is not is left to that check, under which
+// nothing matches.
+bool wellFormed(QStringView text)
 {
-    static const QRegularExpression pattern(QStringLiteral("http://([^/]+)/"), markerOptions);
-    return pattern;
+    const char16_t* unit = text.utf16();
+    const char16_t* const end = unit + text.size();
+    // Pages seldom hold a surrogate at all: runs without one are passed over a block at a time,
+    // in a form the compiler turns into vector instructions.
+    constexpr qsizetype block = 32;
+    while (end - unit >= block) {
+        bool surrogate = false;
+        for (qsizetype k = 0; k < block; ++k)
+            surrogate |= (unit[k] & 0xF800) == 0xD800;
+        if (surrogate)
+            break;
+        unit += block;
+    }
+    for (; unit != end; ++unit) {
+        if ((*unit & 0xF800) != 0xD800)
+            continue;
+        if (*unit >= 0xDC00 || unit + 1 == end || (unit[1] & 0xFC00) != 0xDC00)
+            return false;
+        ++unit;
+    }
+    return true;
 }
 
 // The value of a run of ASCII digits; one that does not fit 32 bits becomes the largest that
@@ -48,20 +70,42 @@ qint32 saturatedNumber(QStringView digits)
 
 QStringView hostOfLink(QStringView link)
 {
-    const QRegularExpressionMatch match = hostPattern().match(link);
-    return match.hasMatch() ? match.capturedView(1) : QStringView();
+    // This is the pattern "http://([^/]+)/" matched regardless of case, scanned by hand: it runs
+    // for every result, where a regular-expression match costs more than the rest of the
+    // result's work together.
+    constexpr qsizetype schemeLength = 7; // "http://"
+    for (qsizetype at = 0; at + schemeLength < link.size(); ++at) {
+        const QStringView scheme = link.sliced(at, schemeLength);
+        if ((scheme[0].unicode() | 0x20) != u'h' || (scheme[1].unicode() | 0x20) != u't' ||
+            (scheme[2].unicode() | 0x20) != u't' || (scheme[3].unicode() | 0x20) != u'p' ||
+            scheme.sliced(4) != u"://")
+            continue;
+        const qsizetype start = at + schemeLength;
+        const qsizetype slash = link.indexOf(u'/', start);
+        if (slash < 0)
+            return {}; // no slash after this scheme, so none after a later one either
+        if (slash > start)
+            return link.sliced(start, slash - start);
+        // "http:///" names no host; a later "http://" may.
+    }
+    return {};
 }
 
 ResultPage parseResultPage(const QString& html)
 {
     ResultPage page;
-    const QRegularExpressionMatch totalMatch = totalPattern().match(html);
+    const QRegularExpression::MatchOptions check =
+        wellFormed(html) ? QRegularExpression::DontCheckSubjectStringMatchOption
+                         : QRegularExpression::NoMatchOption;
+    const QRegularExpressionMatch totalMatch =
+        totalPattern().match(html, 0, QRegularExpression::NormalMatch, check);
     if (totalMatch.hasMatch())
         page.total = std::min(saturatedNumber(totalMatch.capturedView(1)), resultCap);
 
     page.results.reserve(resultPageStep);
     QStringView host;
-    QRegularExpressionMatchIterator it = resultPattern().globalMatch(html);
+    QRegularExpressionMatchIterator it =
+        resultPattern().globalMatch(html, 0, QRegularExpression::NormalMatch, check);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
         const QStringView link = match.capturedView(2);
