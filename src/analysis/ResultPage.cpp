@@ -33,12 +33,12 @@ bool wellFormed(QStringView text)
     const char16_t* const end = unit + text.size();
     // Pages seldom hold a surrogate at all: runs without one are passed over a block at a time,
     // in a form the compiler turns into vector instructions.
-    constexpr qsizetype block = 32;
+    constexpr int block = 32;
     while (end - unit >= block) {
-        bool surrogate = false;
-        for (qsizetype k = 0; k < block; ++k)
-            surrogate |= (unit[k] & 0xF800) == 0xD800;
-        if (surrogate)
+        unsigned surrogates = 0;
+        for (int k = 0; k < block; ++k)
+            surrogates |= (unit[k] & 0xF800) == 0xD800;
+        if (surrogates)
             break;
         unit += block;
     }
