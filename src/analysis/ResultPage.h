@@ -17,7 +17,7 @@ struct ResultPage {
         qint32 number;    // the number printed in front of the result; a larger one reads as the
                           // largest 32-bit number, so it is past any total
         QStringView link; // the href as written in the markup, entities left as they are
-        QStringView host; // see hostOfLink(); a link without a host has the previous result's
+        QStringView host; // see hostOfLink() and parseResultPage()
     };
 
     // The number of results the page announces, at most resultCap (a number too large for 32
@@ -26,8 +26,9 @@ struct ResultPage {
     std::vector<Result> results; // in page order
 };
 
-// Reads the total and every result of a page. Markers match regardless of letter case. The
-// first result whose link has no host gets the empty host.
+// Reads the total and every result of a page; the markup matches regardless of letter case. A
+// link without a host is given the host of the result before it on the page, or the empty host
+// when it is the page's first.
 ResultPage parseResultPage(const QString& html);
 
 // The host part of a link: what stands between the first "http://" (any letter case) that is
