@@ -2,6 +2,8 @@
 
 #include "FlexGrid.h"
 #include "WheelHook.h"
+#include "analysis/HostListExport.h"
+#include "analysis/ResultPage.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "publisher/Bulletin.h"
@@ -13,12 +15,12 @@
 #include "ui/suggest/Form3.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QPushButton>
-#include <QUrl>
 
 namespace {
 
@@ -30,7 +32,7 @@ Form1::Form1(const Endpoints& endpoints, QWidget* parent)
     : QWidget(parent), endpoints_(endpoints), network_(new QNetworkAccessManager(this))
 {
     createControls();
-    // Making the native window exists runs the load, as the window is created before it is
+    // Making the native window exist runs the load, as the window is created before it is
     // first shown.
     winId();
     formLoad();
@@ -238,12 +240,92 @@ void Form1::requestResultPage()
 
 void Form1::fetchResult(qint16 er, const QString& html)
 {
-    Q_UNUSED(er);
-    Q_UNUSED(html);
     resultPageInFlight_ = false;
+    if (er != 0) {
+        MessageBox::show(this, html, QStringLiteral("Warning"));
+        nextResultPage();
+        return;
+    }
+
+    const ResultPage page = parseResultPage(html);
+    if (!page.total)
+        MessageBox::show(this, QStringLiteral("Not Match 1"), QStringLiteral("Warning"));
+    const qint32 total = page.total.value_or(0);
+    if (page.results.empty()) {
+        MessageBox::show(this, QStringLiteral("Not Match 2"), QStringLiteral("Warning"));
+        nextResultPage();
+        return;
+    }
+
+    for (const ResultPage::Result& result : page.results) {
+        Label1->setCaption(QStringLiteral("分析中,进度:") + QString::number(result.number) + u'/' +
+                           QString::number(total));
+        dict.add(result.host.toString(), result.link.toString());
+        if (result.number >= total || result.number >= resultCap) {
+            endRun();
+            return;
+        }
+    }
+    nextResultPage();
 }
 
-void Form1::onLabel3Clicked() {}
+void Form1::nextResultPage()
+{
+    // Nothing lies beyond the thousandth result, so a run whose pages never reach their total
+    // (they fail, or stop listing results) ends after the last page that could hold one instead
+    // of walking on for ever.
+    if (pageNo > resultCap - resultPageStep) {
+        endRun();
+        return;
+    }
+    pageNo += resultPageStep;
+    // While paused, resuming asks for this page.
+    if (!pause)
+        requestResultPage();
+}
+
+void Form1::endRun()
+{
+    qint32 hostCount = 0;
+    qsizetype linkCount = 0;
+    for (const HostTally::Host& host : dict.hosts()) {
+        ++hostCount;
+        const qsizetype count = host.links.size();
+        tb1->AddItem(QString::number(hostCount) + u'\t' + host.name + u'\t' +
+                     QString::number(count) + u'个');
+        domainStr += host.name + QStringLiteral("\r\n");
+        linkCount += count;
+    }
+    // Most links on top; the numbers in column 0 keep the order in which the run met the hosts.
+    tb1->setCol(2);
+    tb1->setSort(FlexGrid::SortGenericDescending);
+
+    Label1->setCaption(QStringLiteral("已完成,共") + QString::number(hostCount) +
+                       QStringLiteral("个域名,") + QString::number(linkCount) +
+                       QStringLiteral("条链接,双击域名可列出链接"));
+    const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
+    Label3->move(twipsToPixels(exportLeft), Label3->y());
+    Label3->show();
+
+    Command1->setEnabled(true);
+    Command2->setEnabled(false);
+}
+
+void Form1::onLabel3Clicked()
+{
+    const QString site = Text1->text();
+    const QString folder = hostListFolder(
+        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    const HostListExport saved = exportHostList(folder, site, domainStr);
+    if (!saved.ok) {
+        MessageBox::show(
+            this, QStringLiteral("导出到") + saved.path + QStringLiteral("失败:") + saved.reason,
+            QStringLiteral("Warning"));
+        return;
+    }
+    MessageBox::show(this, QStringLiteral("导出到") + saved.path + QStringLiteral("成功!"),
+                     QStringLiteral("提示"));
+}
 
 // ---------------------------------------------------------------------------------------------
 // The link list and the browser

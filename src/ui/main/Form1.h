@@ -43,6 +43,9 @@ public:
     const Endpoints& endpoints() const { return endpoints_; }
     // Limits of every request this window sends; tests shorten them.
     RequestLimits requestLimits;
+    // Where the host list is exported while the user may write there; empty means the folder of
+    // the program itself. Tests point it elsewhere.
+    QString programFolder;
 
     // The state of a run. The link list window reads currentDomain and dict.
     qint32 pageNo = 0;       // `b` of the next result page: 1, 51, 101, ...
@@ -64,6 +67,8 @@ private:
     void onCommand1Clicked();
     void onCommand2Clicked();
     void requestResultPage();
+    void nextResultPage();
+    void endRun();
 
     void onLabel3Clicked();
     void onTb1DoubleClicked();

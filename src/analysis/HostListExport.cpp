@@ -1,0 +1,54 @@
+#include "HostListExport.h"
+
+#include "platform/CodePage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+QString hostListFileName(const QString& site)
+{
+    return site + QStringLiteral("外链域名.txt");
+}
+
+QString hostListFolder(const QString& programFolder)
+{
+    const QFileInfo info(programFolder);
+    if (info.isDir() && info.isWritable())
+        return programFolder;
+    // Installed where only the administrator may write: the user's documents are the place the
+    // user will look for a file they asked for.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(documents);
+    return documents;
+}
+
+HostListExport exportHostList(const QString& folder, const QString& site, const QString& domainStr)
+{
+    HostListExport result;
+    result.path = folder + u'/' + hostListFileName(site);
+    // The site text becomes part of the file name; a slash would put the file in another folder
+    // and a NUL would cut the name short.
+    if (site.contains(u'/')) {
+        result.reason = QStringLiteral("站点名含有\"/\",不能用作文件名");
+        return result;
+    }
+    if (site.contains(QChar(u'\0'))) {
+        result.reason = QStringLiteral("站点名含有空字符,不能用作文件名");
+        return result;
+    }
+
+    QSaveFile file(result.path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.reason = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = toAnsiCodePage(QString(domainStr + QStringLiteral("\r\n")));
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        result.reason = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
