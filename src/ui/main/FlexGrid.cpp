@@ -231,6 +231,8 @@ FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
     setSelectionMode(SingleSelection);
     setVerticalScrollMode(ScrollPerItem);
     setWordWrap(false);
+    // Tab leaves the grid for the next control, as in any form; the arrow keys move between rows.
+    setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
