@@ -12,11 +12,24 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=
 cmake --build "$build" -j"$(nproc)"
 
 standin="$build/tools/standin/ostrel-standin"
-pid=
-if [[ -x "$standin" ]]; then
-    mkdir -p build/standin-data
-    "$standin" --port 8700 --data build/standin-data &
-    pid=$!
-    trap 'kill "$pid" 2>/dev/null || true' EXIT
-fi
+data=build/standin-data
+log="$build/standin.log"
+mkdir -p "$data"
+: >"$log"
+# The stand-in's lines (one per request) go to the terminal and to a log the script reads.
+"$standin" --port 8700 --data "$data" > >(tee "$log") &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
+
+# Ostrel asks for the news bulletin as its window loads, so it starts once the stand-in listens.
+for _ in $(seq 100); do
+    grep -qs 'listening on' "$log" && break
+    if ! kill -0 "$pid" 2>/dev/null; then
+        echo "ostrel-standin did not start; is port 8700 taken?" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+grep -qs 'listening on' "$log" || { echo "ostrel-standin is not listening after 10 s" >&2; exit 1; }
+
 "$build/src/ostrel"
