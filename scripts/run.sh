@@ -2,6 +2,8 @@
 # Installs what Ostrel needs, builds it, starts the local stand-in services on 127.0.0.1:8700 and
 # then Ostrel, which is pointed at them. Closing Ostrel stops the stand-in services.
 # Run as root: scripts/run.sh   (without a display: xvfb-run -a scripts/run.sh)
+# Arguments go to the stand-in and win over the ones given here, for instance
+# scripts/run.sh --delay 0 --fail-pages 51 (see tools/standin/README.md).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +18,10 @@ data=build/standin-data
 log="$build/standin.log"
 mkdir -p "$data"
 : >"$log"
-# The stand-in's lines (one per request) go to the terminal and to a log the script reads.
-"$standin" --port 8700 --data "$data" > >(tee "$log") &
+# The stand-in's lines (one per request) go to the terminal and to a log the script reads. On
+# loopback a whole walk would be over in a blink; a short wait per reply lets one watch the
+# progress and try the pause button.
+"$standin" --port 8700 --data "$data" --delay 150 "$@" > >(tee "$log") &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
 
