@@ -38,7 +38,11 @@ Links makeLinks(int n)
     Links made;
     const quint32 hostSlots = std::max(1, n / 2);
     for (int k = 0; k < n; ++k) {
-        const quint32 slot = (quint32(k) * 2654435761u) % hostSlots;
+        quint32 mixed = quint32(k) * 2654435761u;
+        mixed ^= mixed >> 15;
+        mixed *= 2246822519u;
+        mixed ^= mixed >> 13;
+        const quint32 slot = mixed % hostSlots;
         const QString host = QStringLiteral("www.host%1.example.net").arg(slot);
         made.hosts.push_back(host);
         made.links.push_back(
