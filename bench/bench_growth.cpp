@@ -121,7 +121,6 @@ void gridFillAndSort(benchmark::State& state)
         heap = heapInUse() - before;
     }
     setCounters(state, heap);
-    state.counters["rows"] = tb1->Rows() - 1;
 }
 
 // The link list window loaded with one host of n links, shown.
