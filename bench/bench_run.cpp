@@ -20,6 +20,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 

@@ -13,6 +13,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
+#include <utility>
+
 namespace {
 
 // Calls `then` once, the first time `window` is exposed.

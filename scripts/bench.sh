@@ -34,7 +34,7 @@ echo "== growth with the links of a run"
 # CPU time, unit, and the named counter.
 medians() {
     awk -F, -v counter="$2" '
-        NR == 1 { for (i = 1; i <= NF; ++i) if ($i == counter) col = i; next }
+        /^name,/ { for (i = 1; i <= NF; ++i) if ($i == counter) col = i; next }
         /_median"?,/ {
             name = $1; gsub(/"/, "", name); sub(/\/repeats:[0-9]+_median$/, "", name)
             print name, $3, $4, $5, (col ? $col : "")
@@ -43,20 +43,22 @@ medians() {
 result() { awk -v key="$2" '$1 == "RESULT" && $2 == key { print $3 }' "$1"; }
 
 echo
-echo "== summary (medians)"
-printf '%-44s %14s %14s\n' "measure" "value" "target"
+echo "== summary (medians; CPU time for the Google Benchmark rows, which a busy machine disturbs"
+echo "   less than the wall-clock time shown beside it)"
+row() { printf '%-40s %22s %14s\n' "$@"; }
+row "measure" "value" "target"
 medians "$out/page.csv" "" | while read -r name real cpu unit _; do
     target="-"
     [[ $name == decodeParseTally ]] && target="<= 25 us"
-    printf '%-44s %14s %14s\n' "page: $name (cpu $cpu $unit)" "$real $unit" "$target"
+    row "page: $name" "$(printf '%.1f %s (wall %.1f)' "$cpu" "$unit" "$real")" "$target"
 done
-printf '%-44s %14s %14s\n' "run of 1000 results" "$(result "$out/run.txt" run_ms) ms" "-"
-printf '%-44s %14s %14s\n' "floor (bare fetch loop)" "$(result "$out/run.txt" floor_ms) ms" "-"
-printf '%-44s %14s %14s\n' "run / floor" "$(result "$out/run.txt" run_floor_ratio)" "<= 1.5"
-printf '%-44s %14s %14s\n' "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
-printf '%-44s %14s %14s\n' "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
-printf '%-44s %14s %14s\n' "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
-printf '%-44s %14s %14s\n' "peak memory, one 1000-result run" "$(result "$out/startup.txt" run_peak_mib) MiB" "<= 45 MiB"
-medians "$out/growth.csv" "\"per_link\"" | while read -r name real cpu unit perlink; do
-    printf '%-44s %14s %14s\n' "growth: $name" "$real $unit" "$(awk -v s="$perlink" 'BEGIN { printf "%.0f ns/link", s * 1e9 }')"
+row "run of 1000 results" "$(result "$out/run.txt" run_ms) ms" "-"
+row "floor (bare fetch loop)" "$(result "$out/run.txt" floor_ms) ms" "-"
+row "run / floor" "$(result "$out/run.txt" run_floor_ratio)" "<= 1.5"
+row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
+row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
+row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
+row "peak memory, one 1000-result run" "$(result "$out/startup.txt" run_peak_mib) MiB" "<= 45 MiB"
+medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
+    row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
