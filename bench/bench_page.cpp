@@ -1,6 +1,9 @@
+#include "BenchPages.h"
 #include "analysis/HostTally.h"
 #include "analysis/ResultPage.h"
 #include "http/BytesToText.h"
+#include "platform/CodePage.h"
+#include "publisher/SuggestionEncoding.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,37 +12,10 @@
 
 namespace {
 
-// A result page as the explorer sends it: a header with the total, fifty results with a title,
-// a snippet and the shown address, and a footer with the page links. About 12 KB of UTF-8.
-QByteArray resultPage()
-{
-    QString html = QStringLiteral(
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Site Explorer - "
-        "example.com</title>\n<link rel=\"stylesheet\" href=\"/s/explorer.css\"></head>\n<body>"
-        "<div id=\"hd\"><form action=\"/search\"><input name=\"p\" value=\"example.com\">"
-        "</form></div>\n<div id=\"info\">外链 共 <strong>23817</strong> 条</div>\n<div>\n");
-    for (int n = 1; n <= 50; ++n) {
-        const QString host = QStringLiteral("www.site%1.example.net").arg(n % 17);
-        html += QStringLiteral("<h1>%1. <a href=\"http://%2/archives/%3/article-%4.html\">"
-                               "博客文章 %4 - 网站优化</a></h1>\n"
-                               "<p>讨论外链的价值 and links.</p>\n"
-                               "<em>%2/archives/%3/article-%4.html - 12k</em>\n")
-                    .arg(n)
-                    .arg(host)
-                    .arg(2009 - n % 3)
-                    .arg(1000 + n);
-    }
-    html += QStringLiteral("</div>\n<div id=\"pg\">");
-    for (int b = 1; b <= 951; b += 50)
-        html += QStringLiteral("<a href=\"/search?p=example.com&amp;b=%1\">%1</a> ").arg(b);
-    html +=
-        QStringLiteral("</div>\n<div id=\"ft\">&copy; 2009 Site Explorer</div></body></html>\n");
-    return html.toUtf8();
-}
-
+// One result page from its bytes to its links in the tally, as a run takes each page.
 void decodeParseTally(benchmark::State& state)
 {
-    const QByteArray body = resultPage();
+    const QByteArray body = benchResultPage(1, 17);
     for (auto _ : state) {
         const QString html = bytesToText(body, u"UTF-8");
         const ResultPage page = parseResultPage(html);
@@ -52,8 +28,38 @@ void decodeParseTally(benchmark::State& state)
     state.counters["page_bytes"] = double(body.size());
 }
 
+// 20 KB of GB2312, Chinese with ASCII mixed in, as the publisher's pages are.
+void decodeGb2312(benchmark::State& state)
+{
+    QString text;
+    while (toAnsiCodePage(text).size() < 20 * 1024)
+        text += QStringLiteral("<p>新版本 200912290 发布：外链分析更快，导出域名列表到文本文件。"
+                               "<a href=\"http://www.example.com/news/1.html\">详情</a></p>\n");
+    const QByteArray body = toAnsiCodePage(text);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bytesToText(body, u"GB2312"));
+    state.SetBytesProcessed(state.iterations() * body.size());
+}
+
+// A suggestion of 10 000 characters, mostly Chinese with ASCII words and punctuation.
+void encodeSuggestion10k(benchmark::State& state)
+{
+    QString text;
+    while (text.size() < 10000)
+        text += QStringLiteral("建议增加按域名排序的功能, and export as CSV! 谢谢。");
+    text.truncate(10000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeSuggestion(text));
+    state.SetItemsProcessed(state.iterations() * text.size());
+}
+
 } // namespace
 
 BENCHMARK(decodeParseTally)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly();
+BENCHMARK(decodeGb2312)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly();
+BENCHMARK(encodeSuggestion10k)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly();
 
 BENCHMARK_MAIN();

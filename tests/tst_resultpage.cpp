@@ -47,6 +47,8 @@ void TestResultPage::total_data()
     QTest::newRow("letter case") << u"共 <STRONG>12</Strong> 条"_qs << 12;
     QTest::newRow("first marker counts")
         << u"共 <strong>5</strong> 条 共 <strong>9</strong> 条"_qs << 5;
+    QTest::newRow("after a false start") << u"共 <strong>x 共 <strong>6</strong> 条"_qs << 6;
+    QTest::newRow("long s folds to s") << u"共 <\u017Ftrong>7</STRONG> 条"_qs << 7;
     QTest::newRow("no digits") << u"共 <strong></strong> 条"_qs << -1;
     QTest::newRow("two spaces") << u"共  <strong>5</strong> 条"_qs << -1;
     QTest::newRow("full-width digits") << u"共 <strong>５</strong> 条"_qs << -1;
@@ -59,6 +61,13 @@ void TestResultPage::total()
     QFETCH(int, total);
     const ResultPage page = parseResultPage(html);
     QCOMPARE(page.total.value_or(-1), total);
+    // The scan stands in for this pattern and must agree with it.
+    static const QRegularExpression pattern(u"共 <strong>(\\d+)</strong> 条"_qs,
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(html);
+    QCOMPARE(page.total.has_value(), match.hasMatch());
+    if (match.hasMatch() && match.capturedLength(1) < 4)
+        QCOMPARE(page.total.value_or(-1), match.captured(1).toInt());
 }
 
 void TestResultPage::results_data()
@@ -86,6 +95,13 @@ void TestResultPage::results_data()
                result(3, u"http://b.example"_qs)
         << QStringList{u"1 https://s.example/ []"_qs, u"2 http://a.example/ [a.example]"_qs,
                        u"3 http://b.example [a.example]"_qs};
+    QTest::newRow("quote not closing the tag")
+        << u"<h1>1. <a href=\"http://a.example/\"x\">"_qs + result(2, u"http://b.example/"_qs)
+        << QStringList{u"2 http://b.example/ [b.example]"_qs};
+    QTest::newRow("result inside a broken one")
+        << u"<h1>1. <a href=\"http://a.example/"_qs + result(2, u"http://b.example/"_qs)
+        << QStringList{u"2 http://b.example/ [b.example]"_qs};
+    QTest::newRow("no tag end") << u"<h1><h1>1. <a href=\"http://a.example/\""_qs << QStringList();
     QTest::newRow("surrogate pair on the page")
         << u"😀"_qs + result(1, u"http://a.example/"_qs)
         << QStringList{u"1 http://a.example/ [a.example]"_qs};
@@ -97,7 +113,17 @@ void TestResultPage::results()
 {
     QFETCH(QString, html);
     QFETCH(QStringList, results);
-    QCOMPARE(describe(parseResultPage(html)), results);
+    const ResultPage page = parseResultPage(html);
+    QCOMPARE(describe(page), results);
+    // The scan stands in for this pattern and must find the same links in the same places.
+    static const QRegularExpression pattern(u"<h1>(\\d+)\\. <a href=\"([^\"]+)\">"_qs,
+                                            QRegularExpression::CaseInsensitiveOption);
+    QList<QPair<qsizetype, qsizetype>> matched, scanned;
+    for (const QRegularExpressionMatch& match : pattern.globalMatch(html))
+        matched.append({match.capturedStart(2), match.capturedLength(2)});
+    for (const ResultPage::Result& result : page.results)
+        scanned.append({result.link.data() - html.constData(), result.link.size()});
+    QCOMPARE(scanned, matched);
 }
 
 void TestResultPage::hostOfLink_data()

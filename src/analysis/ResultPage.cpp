@@ -1,47 +1,33 @@
 #include "ResultPage.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
+#include <bit>
 #include <limits>
+#include <optional>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-constexpr QRegularExpression::PatternOptions markerOptions =
-    QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption;
-
-const QRegularExpression& totalPattern()
-{
-    static const QRegularExpression pattern(QStringLiteral("共 <strong>(\\d+)</strong> 条"),
-                                            markerOptions);
-    return pattern;
-}
-
-const QRegularExpression& resultPattern()
-{
-    static const QRegularExpression pattern(QStringLiteral("<h1>(\\d+)\\. <a href=\"([^\"]+)\">"),
-                                            markerOptions);
-    return pattern;
-}
-
-// Whether `text` is well-formed UTF-16. Told so, the matcher skips its own check of the whole
-// page, which is slower than this one; a page that is not is left to that check, under which
-// nothing matches.
+// Whether `text` is well-formed UTF-16. Nothing is found in a page that is not.
 bool wellFormed(QStringView text)
 {
     const char16_t* unit = text.utf16();
     const char16_t* const end = unit + text.size();
-    // Pages seldom hold a surrogate at all: runs without one are passed over a block at a time,
-    // in a form the compiler turns into vector instructions.
-    constexpr int block = 32;
-    while (end - unit >= block) {
-        unsigned surrogates = 0;
-        for (int k = 0; k < block; ++k)
-            surrogates |= (unit[k] & 0xF800) == 0xD800;
-        if (surrogates)
+    // Pages seldom hold a surrogate at all: runs without one are passed over eight units at a
+    // time where the processor can.
+#if defined(__SSE2__)
+    const __m128i mask = _mm_set1_epi16(qint16(0xF800));
+    const __m128i surrogate = _mm_set1_epi16(qint16(0xD800));
+    for (; end - unit >= 8; unit += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(unit));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(chunk, mask), surrogate)))
             break;
-        unit += block;
     }
+#endif
     for (; unit != end; ++unit) {
         if ((*unit & 0xF800) != 0xD800)
             continue;
@@ -64,6 +50,98 @@ qint32 saturatedNumber(QStringView digits)
             return qint32(largest);
     }
     return qint32(value);
+}
+
+// The markers of a page are scanned by hand, each standing for the regular expression given with
+// it, matched regardless of case: a regular-expression match costs more in its setup than this
+// scan of the whole page.
+
+// Where the run of ASCII digits (\d) that starts at `at` ends.
+qsizetype digitsEnd(QStringView text, qsizetype at)
+{
+    while (at < text.size() && text[at].unicode() >= u'0' && text[at].unicode() <= u'9')
+        ++at;
+    return at;
+}
+
+// Whether `text` holds `lower` at `at`, matched regardless of case: `lower` is ASCII with small
+// letters, which match their capitals too, and "s" also matches U+017F (long s), which folds to
+// it. No other character folds to a letter used in the markers.
+bool holdsAt(QStringView text, qsizetype at, std::u16string_view lower)
+{
+    if (text.size() - at < qsizetype(lower.size()))
+        return false;
+    for (std::size_t k = 0; k < lower.size(); ++k) {
+        const char16_t c = text[at + qsizetype(k)].unicode();
+        const char16_t want = lower[k];
+        if (c != want && !(want >= u'a' && want <= u'z' && c == want - 0x20) &&
+            !(want == u's' && c == u'\u017F'))
+            return false;
+    }
+    return true;
+}
+
+// The next "<" at or after `from`, or -1. Tags stand a few dozen characters apart; the text
+// between them is passed over eight characters at a time where the processor can.
+qsizetype nextTag(QStringView text, qsizetype from)
+{
+    const char16_t* const units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype at = from;
+#if defined(__SSE2__)
+    const __m128i tag = _mm_set1_epi16(u'<');
+    for (; size - at >= 8; at += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+        if (const unsigned found = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, tag)))
+            return at + std::countr_zero(found) / 2;
+    }
+#endif
+    for (; at < size; ++at) {
+        if (units[at] == u'<')
+            return at;
+    }
+    return -1;
+}
+
+// The total: the digits of the first 共 <strong>(\d+)</strong> 条.
+std::optional<QStringView> totalDigits(QStringView html)
+{
+    for (qsizetype at = html.indexOf(u'共'); at >= 0; at = html.indexOf(u'共', at + 1)) {
+        if (!holdsAt(html, at + 1, u" <strong>"))
+            continue;
+        const qsizetype digits = at + 10;
+        const qsizetype end = digitsEnd(html, digits);
+        if (end > digits && holdsAt(html, end, u"</strong> 条"))
+            return html.sliced(digits, end - digits);
+    }
+    return std::nullopt;
+}
+
+// A result: <h1>(\d+)\. <a href="([^"]+)">, found from `from` on.
+struct ResultMatch {
+    qsizetype end = -1; // where the match ends; -1 when there is none
+    QStringView number;
+    QStringView link;
+};
+
+ResultMatch nextResult(QStringView html, qsizetype from)
+{
+    for (qsizetype at = nextTag(html, from); at >= 0; at = nextTag(html, at + 1)) {
+        if (!holdsAt(html, at, u"<h1>"))
+            continue;
+        const qsizetype digits = at + 4;
+        const qsizetype dot = digitsEnd(html, digits);
+        if (dot == digits || !holdsAt(html, dot, u". <a href=\""))
+            continue;
+        const qsizetype link = dot + 11;
+        const qsizetype quote = html.indexOf(u'"', link);
+        if (quote < 0)
+            return {}; // no closing quote here, so none after a later start either
+        if (quote == link || quote + 1 == html.size() || html[quote + 1] != u'>')
+            continue;
+        return {quote + 2, html.sliced(digits, dot - digits), html.sliced(link, quote - link)};
+    }
+    return {};
 }
 
 } // namespace
@@ -94,25 +172,19 @@ QStringView hostOfLink(QStringView link)
 ResultPage parseResultPage(const QString& html)
 {
     ResultPage page;
-    const QRegularExpression::MatchOptions check =
-        wellFormed(html) ? QRegularExpression::DontCheckSubjectStringMatchOption
-                         : QRegularExpression::NoMatchOption;
-    const QRegularExpressionMatch totalMatch =
-        totalPattern().match(html, 0, QRegularExpression::NormalMatch, check);
-    if (totalMatch.hasMatch())
-        page.total = std::min(saturatedNumber(totalMatch.capturedView(1)), resultCap);
+    if (!wellFormed(html))
+        return page;
+    if (const std::optional<QStringView> digits = totalDigits(html))
+        page.total = std::min(saturatedNumber(*digits), resultCap);
 
     page.results.reserve(resultPageStep);
     QStringView host;
-    QRegularExpressionMatchIterator it =
-        resultPattern().globalMatch(html, 0, QRegularExpression::NormalMatch, check);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        const QStringView link = match.capturedView(2);
+    for (ResultMatch match = nextResult(html, 0); match.end >= 0;
+         match = nextResult(html, match.end)) {
         // A link without a host part is counted for the host of the result before it.
-        if (const QStringView found = hostOfLink(link); !found.isEmpty())
+        if (const QStringView found = hostOfLink(match.link); !found.isEmpty())
             host = found;
-        page.results.push_back({saturatedNumber(match.capturedView(1)), link, host});
+        page.results.push_back({saturatedNumber(match.number), match.link, host});
     }
     return page;
 }

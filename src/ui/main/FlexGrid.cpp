@@ -48,6 +48,21 @@ std::optional<double> leadingNumber(const QString& text)
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
+// A header of fixed depth: the grid fixes the row header's width and the column header's height.
+// The view asks its headers for their size hints after every change of rows, and the plain header
+// then measures the label of every row, for a depth the view clamps to the fixed one anyway: at
+// the end of a run that cost more than drawing the grid.
+class FixedDepthHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+    QSize sizeHint() const override
+    {
+        return orientation() == Qt::Vertical ? QSize(minimumWidth(), length())
+                                             : QSize(length(), minimumHeight());
+    }
+};
+
 } // namespace
 
 // Holds the cells. The view sees row 0 as its horizontal header and column 0 as its vertical
@@ -225,6 +240,8 @@ private:
 FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
     : QTableView(parent), model_(new FlexGridModel(rows, cols, this))
 {
+    setHorizontalHeader(new FixedDepthHeader(Qt::Horizontal, this));
+    setVerticalHeader(new FixedDepthHeader(Qt::Vertical, this));
     setModel(model_);
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);
@@ -314,8 +331,10 @@ void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 
 void FlexGrid::setSort(int setting)
 {
-    if (setting == SortGenericAscending || setting == SortGenericDescending)
+    if (setting == SortGenericAscending || setting == SortGenericDescending) {
         model_->sortRows(col_, setting == SortGenericDescending);
+        syncView();
+    }
 }
 
 QString FlexGrid::TextMatrix(int row, int col) const

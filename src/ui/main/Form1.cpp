@@ -257,15 +257,18 @@ void Form1::fetchResult(qint16 er, const QString& html)
         return;
     }
 
+    // The progress line shows the last result taken. Nothing is drawn while a page is taken, so
+    // it is set once a page, not once a result: laying out its text fifty times a page cost more
+    // than the rest of the run together. The end of a run shows its totals instead.
     for (const ResultPage::Result& result : page.results) {
-        Label1->setCaption(QStringLiteral("分析中,进度:") + QString::number(result.number) + u'/' +
-                           QString::number(total));
         dict.add(result.host.toString(), result.link.toString());
         if (result.number >= total || result.number >= resultCap) {
             endRun();
             return;
         }
     }
+    Label1->setCaption(QStringLiteral("分析中,进度:") +
+                       QString::number(page.results.back().number) + u'/' + QString::number(total));
     nextResultPage();
 }
 

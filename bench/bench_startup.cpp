@@ -1,0 +1,129 @@
+// Start-up and peak memory of the whole program, as processes. Start-up: probe_ostrel (built like
+// Ostrel's main(), shown, closed again) against probe_bare (one empty Qt window), alternating,
+// from the spawn to the exit of each. Memory: the peak resident size of probe_ostrel doing one
+// full 1000-result run. Both probes run offscreen against a local server that answers at once.
+// Usage: bench_startup [repetitions, default 21]
+#include "BenchPages.h"
+#include "BenchStats.h"
+#include "PageServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <ctime>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Exit {
+    double wallMs = 0;
+    double cpuMs = 0;
+    double maxRssMiB = 0;
+    int status = -1;
+};
+
+double nowMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+Exit spawnAndWait(const std::vector<QByteArray>& args)
+{
+    std::vector<char*> argv;
+    for (const QByteArray& arg : args)
+        argv.push_back(const_cast<char*>(arg.constData()));
+    argv.push_back(nullptr);
+
+    Exit exit;
+    const double start = nowMs();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return exit;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    exit.wallMs = nowMs() - start;
+    exit.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    exit.maxRssMiB = usage.ru_maxrss / 1024.0; // kibibytes on Linux
+    exit.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return exit;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    PageServer server(benchRunPages(113));
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QByteArray host = server.host().toLatin1();
+    const std::vector<QByteArray> bare{here.filePath(QStringLiteral("probe_bare")).toLocal8Bit()};
+    const std::vector<QByteArray> ostrel{
+        here.filePath(QStringLiteral("probe_ostrel")).toLocal8Bit(), host, host};
+    std::vector<QByteArray> run = ostrel;
+    run.push_back(QString::fromUtf16(benchSite).toLocal8Bit());
+
+    auto check = [](const Exit& exit, const char* what) {
+        if (exit.status != 0) {
+            std::fprintf(stderr, "bench_startup: %s failed (status %d)\n", what, exit.status);
+            std::exit(1);
+        }
+        return exit;
+    };
+
+    // Warm the file cache with each program first.
+    check(spawnAndWait(bare), "probe_bare");
+    check(spawnAndWait(ostrel), "probe_ostrel");
+
+    std::vector<double> bareWall, ostrelWall, wallRatio, bareCpu, ostrelCpu, bareRss, ostrelRss;
+    for (int i = 0; i < repetitions; ++i) {
+        Exit b, o;
+        if (i % 2) {
+            o = check(spawnAndWait(ostrel), "probe_ostrel");
+            b = check(spawnAndWait(bare), "probe_bare");
+        } else {
+            b = check(spawnAndWait(bare), "probe_bare");
+            o = check(spawnAndWait(ostrel), "probe_ostrel");
+        }
+        bareWall.push_back(b.wallMs);
+        ostrelWall.push_back(o.wallMs);
+        wallRatio.push_back(o.wallMs / b.wallMs);
+        bareCpu.push_back(b.cpuMs);
+        ostrelCpu.push_back(o.cpuMs);
+        bareRss.push_back(b.maxRssMiB);
+        ostrelRss.push_back(o.maxRssMiB);
+    }
+    std::vector<double> runRss, runWall;
+    for (int i = 0; i < 5; ++i) {
+        const Exit r = check(spawnAndWait(run), "probe_ostrel with a run");
+        runRss.push_back(r.maxRssMiB);
+        runWall.push_back(r.wallMs);
+    }
+
+    std::printf("%-40s %10s %10s %10s\n", "start-up (spawn to exit)", "wall ms", "cpu ms",
+                "peak MiB");
+    std::printf("%-40s %10.1f %10.1f %10.1f\n", "bare Qt window", median(bareWall), median(bareCpu),
+                median(bareRss));
+    std::printf("%-40s %10.1f %10.1f %10.1f\n", "Ostrel main window", median(ostrelWall),
+                median(ostrelCpu), median(ostrelRss));
+    std::printf("%-40s %10.2f %10.2f\n", "Ostrel / bare (paired wall, cpu medians)",
+                median(wallRatio), median(ostrelCpu) / median(bareCpu));
+    std::printf("%-40s %10.1f %10s %10.1f\n", "Ostrel with one 1000-result run", median(runWall),
+                "", median(runRss));
+    std::printf("RESULT startup_bare_ms %.1f\nRESULT startup_ostrel_ms %.1f\n"
+                "RESULT startup_ratio %.2f\nRESULT run_peak_mib %.1f\n",
+                median(bareWall), median(ostrelWall), median(wallRatio), median(runRss));
+    return 0;
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, in build/bench) and runs them all: one result page, a whole run
+# against its floor, start-up and peak memory, and how the stages grow with the links of a run.
+# Prints each benchmark's own table, then a summary against the targets. Run as root:
+#   scripts/bench.sh [build folder, default build/bench]
+# The machine should be otherwise idle; ratios are measured side by side in one process, so they
+# hold up better than the times on a busy machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/bench}
+
+scripts/deps.sh libbenchmark-dev
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
+    -DOSTREL_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup
+bin="$build/bench"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+export QT_QPA_PLATFORM=offscreen
+mkdir -m 700 "$out/runtime"
+export XDG_RUNTIME_DIR="$out/runtime"
+
+echo "== one result page, GB2312 decoding, suggestion encoding"
+"$bin/bench_page" --benchmark_out="$out/page.csv" --benchmark_out_format=csv
+echo "== a whole run against its floor"
+"$bin/bench_run" | tee "$out/run.txt"
+echo "== start-up and peak memory"
+"$bin/bench_startup" | tee "$out/startup.txt"
+echo "== growth with the links of a run"
+"$bin/bench_growth" --benchmark_out="$out/growth.csv" --benchmark_out_format=csv
+
+# The median rows of a Google Benchmark CSV: name (without the repetition suffix), real time,
+# CPU time, unit, and the named counter.
+medians() {
+    awk -F, -v counter="$2" '
+        /^name,/ { for (i = 1; i <= NF; ++i) if ($i == counter) col = i; next }
+        /_median"?,/ {
+            name = $1; gsub(/"/, "", name); sub(/\/repeats:[0-9]+_median$/, "", name)
+            print name, $3, $4, $5, (col ? $col : "")
+        }' "$1"
+}
+result() { awk -v key="$2" '$1 == "RESULT" && $2 == key { print $3 }' "$1"; }
+
+echo
+echo "== summary (medians; CPU time for the Google Benchmark rows, which a busy machine disturbs"
+echo "   less than the wall-clock time shown beside it)"
+row() { printf '%-40s %22s %14s\n' "$@"; }
+row "measure" "value" "target"
+medians "$out/page.csv" "" | while read -r name real cpu unit _; do
+    target="-"
+    [[ $name == decodeParseTally ]] && target="<= 25 us"
+    row "page: $name" "$(printf '%.1f %s (wall %.1f)' "$cpu" "$unit" "$real")" "$target"
+done
+row "run of 1000 results" "$(result "$out/run.txt" run_ms) ms" "-"
+row "floor (bare fetch loop)" "$(result "$out/run.txt" floor_ms) ms" "-"
+row "run / floor" "$(result "$out/run.txt" run_floor_ratio)" "<= 1.5"
+row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
+row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
+row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
+row "peak memory, one 1000-result run" "$(result "$out/startup.txt" run_peak_mib) MiB" "<= 45 MiB"
+medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
+    row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
+done
