@@ -72,35 +72,24 @@ void TestWheel::activate(QWidget* window)
 
 void TestWheel::turnMovesActiveGridOneRow_data()
 {
-    QTest::addColumn<bool>("linkList"); // the link list window active, not the main window
-    QTest::addColumn<int>("top");       // 0: the last top row the grid can show
+    QTest::addColumn<int>("top"); // 0: the last top row the grid can show
     QTest::addColumn<int>("distance");
     QTest::addColumn<int>("moved");
-    for (bool linkList : {false, true}) {
-        const char* window = linkList ? "link list" : "main";
-        QTest::addRow("%s: one notch away", window) << linkList << 5 << 120 << -1;
-        QTest::addRow("%s: one notch toward", window) << linkList << 5 << -120 << 1;
-        QTest::addRow("%s: zero distance", window) << linkList << 5 << 0 << -1;
-        QTest::addRow("%s: three notches toward", window) << linkList << 5 << -360 << 1;
-        QTest::addRow("%s: a fraction away", window) << linkList << 5 << 15 << -1;
-        QTest::addRow("%s: at the top, away", window) << linkList << 1 << 120 << 0;
-        QTest::addRow("%s: at the bottom, toward", window) << linkList << 0 << -120 << 0;
-    }
+    QTest::newRow("one notch away") << 5 << 120 << -1;
+    QTest::newRow("one notch toward") << 5 << -120 << 1;
+    QTest::newRow("zero distance") << 5 << 0 << -1;
+    QTest::newRow("three notches toward") << 5 << -360 << 1;
+    QTest::newRow("a fraction away") << 5 << 15 << -1;
+    QTest::newRow("at the top, away") << 1 << 120 << 0;
+    QTest::newRow("at the bottom, toward") << 0 << -120 << 0;
 }
 
 void TestWheel::turnMovesActiveGridOneRow()
 {
-    QFETCH(bool, linkList);
     QFETCH(int, top);
     QFETCH(int, distance);
     QFETCH(int, moved);
-    QWidget* window = h->form.get();
-    if (linkList) {
-        window = openLinkList();
-        QVERIFY(window);
-        activate(window);
-    }
-    auto* grid = window->findChild<FlexGrid*>(u"tb1"_qs);
+    FlexGrid* grid = h->tb1();
     grid->setTopRow(top ? top : grid->Rows());
     const int before = grid->TopRow();
     QVERIFY(before > 1 || top == 1);
@@ -145,13 +134,20 @@ void TestWheel::activeWindowDecidesWhichGridMoves()
     QCOMPARE(mainGrid->TopRow(), 9);
     QCOMPARE(listGrid->TopRow(), 11);
 
-    // Loading the list again hooks it again; still one row per turn.
+    // Loading the list again hooks it again; still one row per turn, in either direction, and
+    // none past its last row.
     list->close();
     QCOMPARE(openLinkList(), list);
     activate(list);
     listGrid->setTopRow(10);
     turn(listGrid->viewport(), {0, -120});
     QCOMPARE(listGrid->TopRow(), 11);
+    turn(listGrid->viewport(), {0, 360});
+    QCOMPARE(listGrid->TopRow(), 10);
+    listGrid->setTopRow(listGrid->Rows());
+    const int last = listGrid->TopRow();
+    turn(listGrid->viewport(), {0, -120});
+    QCOMPARE(listGrid->TopRow(), last);
 }
 
 void TestWheel::otherWindowsUntouched()
