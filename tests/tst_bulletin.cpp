@@ -43,33 +43,21 @@ void TestBulletin::parse_data()
                                        << QStringList{u"A"_qs, u"B -> L2"_qs};
     QTest::newRow("empty items kept") << u"7{update}{Q|Z}A[Q|Z]L{Q|Z}{Q|Z}"_qs << true << 7 << true
                                       << QStringList{QString(), u"A -> L"_qs, QString(), QString()};
-    QTest::newRow("empty caption and link")
-        << u"7{update}[Q|Z]"_qs << true << 7 << true << QStringList{u" -> "_qs};
     QTest::newRow("nothing trimmed")
         << u"7{update} A [Q|Z] L \r\n"_qs << true << 7 << true << QStringList{u" A  ->  L \r\n"_qs};
     QTest::newRow("markers case-sensitive")
         << u"7{Update}A[q|z]L{q|z}B"_qs << false << 0 << false << QStringList();
     QTest::newRow("item marker case-sensitive")
         << u"7{update}A[q|z]L{q|z}B"_qs << true << 7 << true << QStringList{u"A[q|z]L{q|z}B"_qs};
-    QTest::newRow("non-ASCII text") << u"7{update}新版发布[Q|Z]http://例子.中国/"_qs << true << 7
-                                    << true << QStringList{u"新版发布 -> http://例子.中国/"_qs};
 
     // Only a whole decimal number that fits in 32 bits is a version.
     QTest::newRow("empty reply") << QString() << false << 0 << false << QStringList();
     QTest::newRow("no number") << u"new{update}A[Q|Z]L"_qs << false << 0 << true
                                << QStringList{u"A -> L"_qs};
-    QTest::newRow("empty version")
-        << u"{update}A[Q|Z]L"_qs << false << 0 << true << QStringList{u"A -> L"_qs};
     QTest::newRow("space before number")
         << u" 200912291{update}"_qs << false << 0 << false << QStringList();
-    QTest::newRow("fraction") << u"200912291.5{update}"_qs << false << 0 << false << QStringList();
-    QTest::newRow("largest") << u"2147483647{update}"_qs << true << 2147483647 << false
-                             << QStringList();
     QTest::newRow("too large") << u"2147483648{update}"_qs << false << 0 << false << QStringList();
     QTest::newRow("negative") << u"-5{update}"_qs << true << -5 << false << QStringList();
-    QTest::newRow("lone minus") << u"-{update}"_qs << false << 0 << false << QStringList();
-    QTest::newRow("leading zeros")
-        << u"0200912291"_qs << true << 200912291 << false << QStringList();
 }
 
 void TestBulletin::parse()

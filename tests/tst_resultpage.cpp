@@ -40,7 +40,6 @@ void TestResultPage::total_data()
 
     QTest::newRow("plain") << u"<p>外链 共 <strong>37</strong> 条</p>"_qs << 37;
     QTest::newRow("capped") << u"共 <strong>23817</strong> 条"_qs << 1000;
-    QTest::newRow("at the cap") << u"共 <strong>1000</strong> 条"_qs << 1000;
     QTest::newRow("just past 32 bits") << u"共 <strong>2147483648</strong> 条"_qs << 1000;
     QTest::newRow("far past 32 bits") << u"共 <strong>99999999999999999999</strong> 条"_qs << 1000;
     QTest::newRow("zero") << u"共 <strong>0</strong> 条"_qs << 0;
@@ -134,9 +133,7 @@ void TestResultPage::hostOfLink_data()
     QTest::newRow("plain") << u"http://www.example.com/a/b.html"_qs << u"www.example.com"_qs;
     QTest::newRow("letter case kept") << u"HTTP://WWW.Example.com/"_qs << u"WWW.Example.com"_qs;
     QTest::newRow("port and user kept") << u"http://u@a.example:8080/"_qs << u"u@a.example:8080"_qs;
-    QTest::newRow("non-ASCII host") << u"http://中文.cn/页"_qs << u"中文.cn"_qs;
     QTest::newRow("no slash after host") << u"http://a.example"_qs << QString();
-    QTest::newRow("query without path") << u"http://a.example?u=1"_qs << QString();
     QTest::newRow("https") << u"https://a.example/"_qs << QString();
     QTest::newRow("redirect names a second address")
         << u"http://r.example/jump?to=http://t.example/x"_qs << u"r.example"_qs;
@@ -147,7 +144,6 @@ void TestResultPage::hostOfLink_data()
     QTest::newRow("address inside another scheme")
         << u"ftp://f.example/http://b.example/"_qs << u"b.example"_qs;
     QTest::newRow("not at the start") << u"xhttp://a/"_qs << u"a"_qs;
-    QTest::newRow("scheme only") << u"http://"_qs << QString();
     QTest::newRow("scheme and slash") << u"http:///"_qs << QString();
 }
 

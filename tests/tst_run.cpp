@@ -1,5 +1,6 @@
 #include "platform/Twips.h"
 #include "support/Form1Harness.h"
+#include "support/ResultPages.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,43 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
-// One result as the explorer lists it.
-QString entry(const QString& number, const QString& link)
-{
-    return u"<h1>"_qs + number + u". <a href=\""_qs + link + u"\">标题</a></h1>\n<p>摘要 "_qs +
-           link + u"</p>\n"_qs;
-}
-
-// A result page: the total marker unless `total` is null, then the links numbered from `first`.
-QByteArray resultPage(const QString& total, const QStringList& links, int first = 1)
-{
-    QString html = u"<html><body><div id=\"info\">"_qs;
-    if (!total.isNull())
-        html += u"外链 共 <strong>"_qs + total + u"</strong> 条"_qs;
-    html += u"</div>\n"_qs;
-    for (int i = 0; i < links.size(); ++i)
-        html += entry(QString::number(first + i), links[i]);
-    return (html + u"</body></html>\n"_qs).toUtf8();
-}
-
-HttpFixture::Reply answer(const QByteArray& body, int status = 200)
-{
-    HttpFixture::Reply reply;
-    reply.status = status;
-    reply.body = body;
-    return reply;
-}
-
-HttpFixture::Reply silence()
-{
-    HttpFixture::Reply reply;
-    reply.never = true;
-    return reply;
-}
+using Reply = HttpFixture::Reply;
 
 QByteArray fileBytes(const QString& path)
 {
@@ -64,7 +31,6 @@ private Q_SLOTS:
     void hostsOfLinks_data();
     void hostsOfLinks();
     void endOfRun();
-    void pauseHoldsNextPage();
     void replyWhilePausedEndsRunThenSecondRun();
     void exportAfterRun();
     void exportRefusedOrFailed_data();
@@ -73,12 +39,7 @@ private Q_SLOTS:
     void exportFolder();
 
 private:
-    // Answers each result-page request with what `page` makes of its `b`.
-    void serve(std::function<HttpFixture::Reply(int b)> page);
-    void startRun(const QString& site = u"example.com"_qs);
-    QStringList requestedB() const;
     QStringList gridRows() const; // "number|host|count" from row 1 on
-    QStringList boxTexts(const QString& title) const;
 
     std::unique_ptr<Form1Harness> h;
     QByteArray savedHome;
@@ -91,29 +52,6 @@ void TestRun::cleanup()
         qputenv("HOME", std::exchange(savedHome, QByteArray()));
 }
 
-void TestRun::serve(std::function<HttpFixture::Reply(int b)> page)
-{
-    h->server.setScript([page](const HttpFixture::Request& request) {
-        if (request.path != u"/search")
-            return HttpFixture::Reply{};
-        return page(request.query.queryItemValue(u"b"_qs).toInt());
-    });
-}
-
-void TestRun::startRun(const QString& site)
-{
-    h->Text1()->setText(site);
-    QTest::mouseClick(h->Command1(), Qt::LeftButton);
-}
-
-QStringList TestRun::requestedB() const
-{
-    QStringList result;
-    for (const HttpFixture::Request& request : h->resultRequests())
-        result.append(request.query.queryItemValue(u"b"_qs));
-    return result;
-}
-
 QStringList TestRun::gridRows() const
 {
     QStringList rows;
@@ -122,15 +60,6 @@ QStringList TestRun::gridRows() const
         rows.append(grid->TextMatrix(r, 0) + u'|' + grid->TextMatrix(r, 1) + u'|' +
                     grid->TextMatrix(r, 2));
     return rows;
-}
-
-QStringList TestRun::boxTexts(const QString& title) const
-{
-    QStringList texts;
-    for (const MessageBox::Shown& box : h->boxes)
-        if (box.title == title)
-            texts.append(box.text);
-    return texts;
 }
 
 void TestRun::walk_data()
@@ -163,26 +92,26 @@ void TestRun::walk()
     QFETCH(int, links);
     QFETCH(QStringList, boxes);
 
-    serve([=](int b) {
+    h->serveResults([=](int b) {
         QStringList pageLinks;
         for (int n = b; n < b + 50 && n <= available; ++n)
             pageLinks.append(u"http://h%1.example/p%2"_qs.arg(n % 7).arg(n));
-        return answer(resultPage(total, pageLinks, b), status);
+        return Reply::answer(resultPage(total, pageLinks, b), status);
     });
-    startRun();
+    h->startRun(u"example.com"_qs);
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 60'000);
 
     QStringList expectedB;
     for (int i = 0; i < requests; ++i)
         expectedB.append(QString::number(1 + 50 * i));
-    QCOMPARE(requestedB(), expectedB);
+    QCOMPARE(h->requestedB(), expectedB);
     QCOMPARE(h->form->pageNo, 1 + 50 * (requests - 1));
     QCOMPARE(h->form->dict.linkCount(), links);
     const int hosts = std::min(links, 7);
     QCOMPARE(h->label("Label1")->caption(),
              u"已完成,共%1个域名,%2条链接,双击域名可列出链接"_qs.arg(hosts).arg(links));
     QCOMPARE(h->tb1()->Rows(), 1 + hosts);
-    QCOMPARE(boxTexts(u"Warning"_qs), boxes);
+    QCOMPARE(h->boxTexts(u"Warning"_qs), boxes);
     QCOMPARE(h->boxes.size(), boxes.size());
     QVERIFY(!h->Command2()->isEnabled());
     QVERIFY(!h->label("Label3")->isHidden());
@@ -210,9 +139,9 @@ void TestRun::hostsOfLinks_data()
         << QStringList{u"1|a.example|2个"_qs};
     QTest::newRow("result number past 32 bits ends the run")
         << QByteArray(u"共 <strong>100</strong> 条"_qs.toUtf8() +
-                      entry(u"1"_qs, u"http://a.example/1"_qs).toUtf8() +
-                      entry(u"99999999999"_qs, u"http://b.example/2"_qs).toUtf8() +
-                      entry(u"3"_qs, u"http://c.example/3"_qs).toUtf8())
+                      resultEntry(u"1"_qs, u"http://a.example/1"_qs).toUtf8() +
+                      resultEntry(u"99999999999"_qs, u"http://b.example/2"_qs).toUtf8() +
+                      resultEntry(u"3"_qs, u"http://c.example/3"_qs).toUtf8())
         << QStringList{u"1|a.example|1个"_qs, u"2|b.example|1个"_qs};
 }
 
@@ -221,11 +150,11 @@ void TestRun::hostsOfLinks()
     QFETCH(QByteArray, page);
     QFETCH(QStringList, grid);
 
-    serve([=](int) { return answer(page); });
-    startRun();
+    h->serveResults([=](int) { return Reply::answer(page); });
+    h->startRun(u"example.com"_qs);
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
     QCOMPARE(gridRows(), grid);
-    QCOMPARE(requestedB(), QStringList{u"1"_qs});
+    QCOMPARE(h->requestedB(), QStringList{u"1"_qs});
     QVERIFY(h->boxes.isEmpty());
 }
 
@@ -239,69 +168,39 @@ void TestRun::endOfRun()
         for (const auto& [host, count] : counts)
             if (round < count)
                 links.append(u"http://%1.example/%2"_qs.arg(host).arg(round));
-    serve([=](int) { return answer(resultPage(u"45"_qs, links)); });
-    startRun();
+    h->serveResults([=](int) { return Reply::answer(resultPage(u"45"_qs, links)); });
+    h->startRun(u"example.com"_qs);
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
 
     // Most links on top, numbers compared as numbers, ties in the order the run met them.
     QCOMPARE(gridRows(),
              (QStringList{u"2|b.example|12个"_qs, u"4|d.example|12个"_qs, u"1|a.example|9个"_qs,
                           u"5|e.example|9个"_qs, u"3|c.example|3个"_qs}));
-    QCOMPARE(h->tb1()->Col(), 2);
     QCOMPARE(h->form->domainStr,
              u"a.example\r\nb.example\r\nc.example\r\nd.example\r\ne.example\r\n"_qs);
     CaptionLabel* status = h->label("Label1");
     QCOMPARE(status->caption(), u"已完成,共5个域名,45条链接,双击域名可列出链接"_qs);
-    CaptionLabel* exportLabel = h->label("Label3");
-    QVERIFY(!exportLabel->isHidden());
-    QCOMPARE(exportLabel->x(), twipsToPixels(pixelsToTwips(status->x() + status->width()) + 200));
-    QCOMPARE(exportLabel->y(), 48);
-    QVERIFY(h->Command1()->isEnabled());
-    QVERIFY(!h->Command2()->isEnabled());
-    QCOMPARE(h->form->pageNo, 1);
-}
-
-void TestRun::pauseHoldsNextPage()
-{
-    serve([](int b) {
-        QStringList links;
-        for (int n = b; n < b + 50 && n <= 120; ++n)
-            links.append(u"http://h.example/%1"_qs.arg(n));
-        return answer(resultPage(u"120"_qs, links, b));
-    });
-    startRun();
-    QTest::mouseClick(h->Command2(), Qt::LeftButton); // before the first reply is in
-    QTRY_COMPARE_WITH_TIMEOUT(h->form->pageNo, 51, 10'000);
-    QCOMPARE(h->label("Label1")->caption(), u"分析中,进度:50/120"_qs);
-    QCOMPARE(requestedB(), QStringList{u"1"_qs});
-
-    QTest::mouseClick(h->Command2(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
-    QCOMPARE(requestedB(), (QStringList{u"1"_qs, u"51"_qs, u"101"_qs}));
-    QCOMPARE(h->form->dict.linkCount(), 120);
+    QCOMPARE(h->label("Label3")->x(),
+             twipsToPixels(pixelsToTwips(status->x() + status->width()) + 200));
 }
 
 void TestRun::replyWhilePausedEndsRunThenSecondRun()
 {
-    serve([](int) {
-        return answer(
+    h->serveResults([](int) {
+        return Reply::answer(
             resultPage(u"2"_qs, {u"http://first.example/1"_qs, u"http://first.example/2"_qs}));
     });
-    startRun();
+    h->startRun(u"example.com"_qs);
     QTest::mouseClick(h->Command2(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
-    QVERIFY(h->form->pause);
-    QVERIFY(!h->Command2()->isEnabled());
-    QCOMPARE(h->Command2()->text(), u"开始"_qs);
+    QVERIFY(h->form->pause && !h->Command2()->isEnabled());
     QCOMPARE(gridRows(), QStringList{u"1|first.example|2个"_qs});
 
-    serve([](int) { return answer(resultPage(u"1"_qs, {u"http://second.example/1"_qs})); });
-    startRun();
+    h->serveResults(
+        [](int) { return Reply::answer(resultPage(u"1"_qs, {u"http://second.example/1"_qs})); });
+    h->startRun(u"example.com"_qs);
     QCOMPARE(h->Command2()->text(), u"暂停"_qs);
-    QVERIFY(h->Command2()->isEnabled());
-    QCOMPARE(h->label("Label1")->caption(), u"正在初始化..."_qs);
-    QCOMPARE(h->tb1()->Rows(), 1);
-    QVERIFY(!h->label("Label3")->isHidden());
+    QVERIFY(h->Command2()->isEnabled() && !h->label("Label3")->isHidden());
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
     QCOMPARE(gridRows(), QStringList{u"1|second.example|1个"_qs});
     QCOMPARE(h->form->domainStr, u"second.example\r\n"_qs);
@@ -311,30 +210,31 @@ void TestRun::exportAfterRun()
 {
     QTemporaryDir folder;
     h->form->programFolder = folder.path();
-    serve([](int) {
-        return answer(resultPage(u"3"_qs, {u"https://s.example/1"_qs, u"http://a.example/2"_qs,
-                                           u"http://中文.cn/3"_qs}));
+    h->serveResults([](int) {
+        return Reply::answer(
+            resultPage(u"3"_qs, {u"https://s.example/1"_qs, u"http://a.example/2"_qs,
+                                 u"http://中文.cn/3"_qs}));
     });
-    startRun(u"site.example"_qs);
+    h->startRun(u"site.example"_qs);
     QTRY_VERIFY_WITH_TIMEOUT(h->Command1()->isEnabled(), 10'000);
 
     // The name is the site text at the click, not the one the run was made for.
     h->Text1()->setText(u"改名.example"_qs);
     QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
     const QString path = folder.path() + u"/改名.example外链域名.txt"_qs;
-    QCOMPARE(boxTexts(u"提示"_qs), QStringList{u"导出到"_qs + path + u"成功!"_qs});
+    QCOMPARE(h->boxTexts(u"提示"_qs), QStringList{u"导出到"_qs + path + u"成功!"_qs});
     // CP936, the host of the https link as an empty line, and one more line end.
     QCOMPARE(fileBytes(path), QByteArray("\r\na.example\r\n\xD6\xD0\xCE\xC4.cn\r\n\r\n"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{u"改名.example外链域名.txt"_qs});
 
     // A later run that is still walking has no host list yet; exporting replaces the file.
-    serve([](int) { return silence(); });
+    h->serveResults([](int) { return Reply::silence(); });
     QTest::mouseClick(h->Command1(), Qt::LeftButton);
     QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
-    QCOMPARE(boxTexts(u"提示"_qs).size(), 2);
+    QCOMPARE(h->boxTexts(u"提示"_qs).size(), 2);
     QCOMPARE(fileBytes(path), QByteArray("\r\n"));
-    QVERIFY(boxTexts(u"Warning"_qs).isEmpty());
+    QVERIFY(h->boxTexts(u"Warning"_qs).isEmpty());
 }
 
 void TestRun::exportRefusedOrFailed_data()
@@ -359,8 +259,8 @@ void TestRun::exportRefusedOrFailed()
     QCOMPARE(h->Text1()->text(), site);
 
     QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
-    QVERIFY(boxTexts(u"提示"_qs).isEmpty());
-    const QStringList warnings = boxTexts(u"Warning"_qs);
+    QVERIFY(h->boxTexts(u"提示"_qs).isEmpty());
+    const QStringList warnings = h->boxTexts(u"Warning"_qs);
     QCOMPARE(warnings.size(), 1);
     const QString failed = u"导出到"_qs + folder.path() + u'/' + site + u"外链域名.txt失败:"_qs;
     QVERIFY2(warnings[0].startsWith(failed), qPrintable(warnings[0]));
@@ -414,11 +314,11 @@ void TestRun::exportFolder()
 
     const QString path = documents + u"/site外链域名.txt"_qs;
     if (documentsMade) {
-        QCOMPARE(boxTexts(u"提示"_qs), QStringList{u"导出到"_qs + path + u"成功!"_qs});
+        QCOMPARE(h->boxTexts(u"提示"_qs), QStringList{u"导出到"_qs + path + u"成功!"_qs});
         QCOMPARE(fileBytes(path), QByteArray("a.example\r\n\r\n"));
     } else {
-        QVERIFY(boxTexts(u"提示"_qs).isEmpty());
-        const QStringList warnings = boxTexts(u"Warning"_qs);
+        QVERIFY(h->boxTexts(u"提示"_qs).isEmpty());
+        const QStringList warnings = h->boxTexts(u"Warning"_qs);
         QCOMPARE(warnings.size(), 1);
         QVERIFY(warnings[0].startsWith(u"导出到"_qs + path + u"失败:"_qs));
     }

@@ -14,6 +14,21 @@ QByteArray HttpFixture::Request::header(QByteArrayView name) const
     return {};
 }
 
+HttpFixture::Reply HttpFixture::Reply::answer(QByteArray body, int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = std::move(body);
+    return reply;
+}
+
+HttpFixture::Reply HttpFixture::Reply::silence()
+{
+    Reply reply;
+    reply.never = true;
+    return reply;
+}
+
 HttpFixture::HttpFixture(QObject* parent) : QAbstractHttpServer(parent)
 {
     port_ = listen(QHostAddress::LocalHost, 0);

@@ -37,6 +37,9 @@ public:
         bool closeAfter = false;    // close the connection once the answer is written
         bool reset = false;         // drop the connection without answering
         bool announceLength = true; // without it the body runs until the connection closes
+
+        static Reply answer(QByteArray body, int status = 200);
+        static Reply silence(); // never answers
     };
     using Script = std::function<Reply(const Request&)>;
 

@@ -3,15 +3,16 @@
 #include "StandinOptions.h"
 #include "StandinServer.h"
 #include "SuggestionStore.h"
+#include "analysis/ResultPage.h"
 #include "http/BytesToText.h"
 #include "platform/CodePage.h"
+#include "publisher/Bulletin.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -23,38 +24,48 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A result page read the way the program reads it, with its own three patterns.
+// A result page read by the program's own parser: the result numbers and links.
 struct ParsedPage {
-    int total = -1;
     QList<int> numbers;
     QStringList links;
-    QStringList titles;
 };
-
-constexpr auto patternOptions =
-    QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption;
 
 ParsedPage parsePage(const QByteArray& page)
 {
     const QString html = QString::fromUtf8(page);
     ParsedPage parsed;
-    const auto total =
-        QRegularExpression(u"共 <strong>(\\d+)</strong> 条"_s, patternOptions).match(html);
-    if (total.hasMatch())
-        parsed.total = total.captured(1).toInt();
-    const QRegularExpression result(u"<h1>(\\d+)\\. <a href=\"([^\"]+)\">([^<]*)</a>"_s,
-                                    patternOptions);
-    for (const auto& m : result.globalMatch(html)) {
-        parsed.numbers << m.captured(1).toInt();
-        parsed.links << m.captured(2);
-        parsed.titles << m.captured(3);
+    for (const ResultPage::Result& result : parseResultPage(html).results) {
+        parsed.numbers << result.number;
+        parsed.links << result.link.toString();
     }
     return parsed;
 }
 
-QString hostOf(const QString& link)
+StandinOptions inFolder(StandinOptions options, const QString& folder)
 {
-    return QRegularExpression(u"http:\\/\\/([^/]+)\\/"_s, patternOptions).match(link).captured(1);
+    options.dataFolder = folder;
+    return options;
+}
+
+// A stand-in on a free port, writing into a folder of its own.
+struct Standin {
+    explicit Standin(const StandinOptions& options = {})
+        : server(inFolder(options, data.path())), port(server.listen(0))
+    {
+    }
+    QTemporaryDir data;
+    StandinServer server;
+    quint16 port;
+};
+
+int statusOf(const QNetworkReply& reply)
+{
+    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+QByteArray totalMarker(int total)
+{
+    return u"共 <strong>%1</strong> 条"_s.arg(total).toUtf8();
 }
 
 } // namespace
@@ -104,9 +115,7 @@ void TestStandin::totalsSpanTheBands()
         hundreds += total >= 100 && total < 1000;
         many += total > 1000;
     }
-    QVERIFY(few > 50);
-    QVERIFY(hundreds > 50);
-    QVERIFY(many > 50);
+    QVERIFY(few > 50 && hundreds > 50 && many > 50);
     QCOMPARE(few + hundreds + many, 300);
 }
 
@@ -119,10 +128,7 @@ void TestStandin::pages_data()
     QTest::addColumn<int>("last"); // b - 1: no results
 
     const QString big = u"big.example"_s;
-    QTest::newRow("first page") << big << 1 << true << 12345 << 50;
-    QTest::newRow("second page") << big << 51 << true << 12345 << 100;
     QTest::newRow("page of result 1000") << big << 951 << true << 12345 << 1000;
-    QTest::newRow("b off the grid") << big << 7 << true << 12345 << 56;
     QTest::newRow("letter case ignored") << u"Big.EXAMPLE"_s << 1 << true << 12345 << 50;
     QTest::newRow("emptied page") << big << 51 << false << 12345 << 50;
     QTest::newRow("all on one page") << u"small.example"_s << 1 << true << 37 << 37;
@@ -141,29 +147,25 @@ void TestStandin::pages()
 
     const QByteArray page = explorerPage(site, b, withResults);
     QCOMPARE(page, explorerPage(site, b, withResults));
-    const ParsedPage parsed = parsePage(page);
-    QCOMPARE(parsed.total, total);
     QCOMPARE(explorerTotal(site), total);
+    QVERIFY(page.contains(totalMarker(total)));
+    const ParsedPage parsed = parsePage(page);
     QList<int> expected;
     for (int k = b; k <= last; ++k)
         expected << k;
     QCOMPARE(parsed.numbers, expected);
-    // Result k is the same whichever page lists it, here the page that starts with it.
-    for (qsizetype i = 0; i < parsed.numbers.size(); ++i) {
-        const ParsedPage own = parsePage(explorerPage(site, parsed.numbers.at(i)));
-        QCOMPARE(own.links.first(), parsed.links.at(i));
-        QCOMPARE(own.titles.first(), parsed.titles.at(i));
-    }
+    // Result k is the same whichever page lists it.
+    for (qsizetype i = 0; i < parsed.numbers.size(); ++i)
+        QCOMPARE(parsed.links.at(i), explorerResult(site, parsed.numbers.at(i)).link);
 }
 
 void TestStandin::walkMeetsWhatARealWalkMeets()
 {
     QStringList links, titles;
-    for (int b = 1; b <= 951; b += explorerPageSize) {
-        const ParsedPage page = parsePage(explorerPage(u"big.example", b));
-        links += page.links;
-        titles += page.titles;
-    }
+    for (int b = 1; b <= 951; b += explorerPageSize)
+        links += parsePage(explorerPage(u"big.example", b)).links;
+    for (int k = 1; k <= 1000; ++k)
+        titles << explorerResult(u"big.example", k).title;
     QCOMPARE(links.size(), 1000);
 
     QHash<QString, int> perHost;
@@ -172,7 +174,7 @@ void TestStandin::walkMeetsWhatARealWalkMeets()
         const QString& link = links.at(i);
         const QString host = QUrl(link).host();
         QVERIFY2(host.endsWith(u".example") || host.endsWith(u".test"), qPrintable(link));
-        const QString derived = hostOf(link);
+        const QString derived = hostOfLink(link).toString();
         if (!derived.isEmpty())
             ++perHost[derived];
         noSlash |= link.startsWith(u"http://") && derived.isEmpty();
@@ -181,11 +183,7 @@ void TestStandin::walkMeetsWhatARealWalkMeets()
         redirect |= link.indexOf(u"http://", 1) > 0;
         entity |= link.contains(u"&amp;");
     }
-    QVERIFY(noSlash);
-    QVERIFY(https);
-    QVERIFY(twice);
-    QVERIFY(redirect);
-    QVERIFY(entity);
+    QVERIFY(noSlash && https && twice && redirect && entity);
     QVERIFY(std::any_of(perHost.keyBegin(), perHost.keyEnd(), [&](const QString& h) {
         return h == h.toUpper() && perHost.contains(h.toLower()) && h != h.toLower();
     }));
@@ -193,6 +191,7 @@ void TestStandin::walkMeetsWhatARealWalkMeets()
         return std::any_of(t.cbegin(), t.cend(), [](QChar c) { return c.unicode() >= 0x4e00; });
     }));
 
+    // Skewed: a few hosts with many links, a long tail with one.
     const QList<int> counts = perHost.values();
     QVERIFY(*std::max_element(counts.cbegin(), counts.cend()) > 150);
     QVERIFY(std::count(counts.cbegin(), counts.cend(), 1) > 100);
@@ -201,8 +200,10 @@ void TestStandin::walkMeetsWhatARealWalkMeets()
 void TestStandin::siteTextIsEscaped()
 {
     const QString site = u"x\"><h1>999. <a href=\"http://evil.test/\">共 <strong>5</strong> 条"_s;
-    const ParsedPage parsed = parsePage(explorerPage(site, 1));
-    QCOMPARE(parsed.total, explorerTotal(site));
+    const QByteArray page = explorerPage(site, 1);
+    QCOMPARE(parseResultPage(QString::fromUtf8(page)).total,
+             std::min(explorerTotal(site), resultCap));
+    const ParsedPage parsed = parsePage(page);
     QVERIFY(!parsed.links.contains(u"http://evil.test/"_s));
     QVERIFY(!parsed.numbers.contains(999));
 }
@@ -212,15 +213,11 @@ void TestStandin::suggestionBody_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("hasField");
     QTest::addColumn<QString>("text");
-    QTest::newRow("code page 936") << QByteArray("c=%D6%D0") << true << u"中"_s;
-    QTest::newRow("plus is a space") << QByteArray("c=a+b") << true << u"a b"_s;
-    QTest::newRow("escaped plus stays") << QByteArray("c=1%2B1%25") << true << u"1+1%"_s;
-    QTest::newRow("line break") << QByteArray("c=x%0D%0Ay") << true << u"x\r\ny"_s;
-    QTest::newRow("kept characters") << QByteArray("c=A-Z_0.9*x@") << true << u"A-Z_0.9*x@"_s;
+    QTest::newRow("code page 936, plus and escaped plus")
+        << QByteArray("c=%D6%D0+1%2B1%25") << true << u"中 1+1%"_s;
     QTest::newRow("empty box") << QByteArray("c=") << true << QString();
     QTest::newRow("other fields around") << QByteArray("x=1&c=%C4%E3%BA%C3&y") << true << u"你好"_s;
     QTest::newRow("no field c") << QByteArray("text=hello") << false << QString();
-    QTest::newRow("empty body") << QByteArray() << false << QString();
 }
 
 void TestStandin::suggestionBody()
@@ -240,16 +237,15 @@ void TestStandin::bulletin()
     QVERIFY2(!body.contains('?'), "a caption the code page cannot hold");
     QVERIFY(QString::fromUtf8(body).contains(QChar::ReplacementCharacter)); // not UTF-8
 
-    const QStringList parts = bytesToText(body, u"GB2312").split(u"{update}"_s);
-    QCOMPARE(parts.size(), 2);
-    QCOMPARE(parts.at(0), u"200912291"_s);
-    const QStringList items = parts.at(1).split(u"{Q|Z}"_s);
-    QCOMPARE(items.size(), 4);
-    for (const QString& item : items) {
-        const QStringList fields = item.split(u"[Q|Z]"_s);
-        QCOMPARE(fields.size(), 2);
-        QVERIFY(!fields.at(0).isEmpty() && fields.at(0).size() <= 6);
-        QVERIFY2(QUrl(fields.at(1)).host().endsWith(u".example"), qPrintable(fields.at(1)));
+    // Four items, read by the program's own parser (which would drop a fifth).
+    const QString text = bytesToText(body, u"GB2312");
+    QCOMPARE(text.count(u"{Q|Z}"_s), 3);
+    const Bulletin parsed = parseBulletin(text);
+    QCOMPARE(parsed.version, 200912291);
+    for (const NewsItem& item : parsed.items) {
+        QVERIFY(!item.caption.isEmpty() && item.caption.size() <= 6);
+        QVERIFY2(item.link && QUrl(*item.link).host().endsWith(u".example"),
+                 qPrintable(item.caption));
     }
 }
 
@@ -267,10 +263,6 @@ void TestStandin::options_data()
                              << u"0 /tmp/x 200912291 250 [51,101] 503 [151]"_s;
     QTest::newRow("port too big") << QStringList{u"--port=70000"_s} << QString();
     QTest::newRow("page list with a word") << QStringList{u"--empty-pages=51,x"_s} << QString();
-    QTest::newRow("page zero") << QStringList{u"--fail-pages=0"_s} << QString();
-    QTest::newRow("success as failure") << QStringList{u"--fail-status=200"_s} << QString();
-    QTest::newRow("negative delay") << QStringList{u"--delay=-5"_s} << QString();
-    QTest::newRow("version not a number") << QStringList{u"--news-version=v2"_s} << QString();
     QTest::newRow("unknown option") << QStringList{u"--verbose"_s} << QString();
 }
 
@@ -319,13 +311,11 @@ void TestStandin::server_data()
     row("emptied page", search + u"big.example&b=101", 200, html, "<strong>12345</strong>");
     row("b missing", search + u"big.example", 400);
     row("b not a number", search + u"big.example&b=abc", 400);
-    row("b zero", search + u"big.example&b=0", 400);
     row("b past int", search + u"big.example&b=99999999999", 400);
     row("huge p", search + QString(3000, u'a') + u"&b=1", 400);
     row("unknown path", u"/nothing"_s, 404);
     row("bulletin", u"/qzupdate/inlink/?ver=200912290"_s, 200, "text/plain; charset=gb2312",
         toAnsiCodePage(u"200912290{update}使用帮助[Q|Z]"));
-    row("suggestion by GET", u"/qzupdate/inlink/a/"_s, 404);
     QTest::newRow("suggestion without c")
         << QByteArray("POST") << u"/qzupdate/inlink/a/"_s << QByteArray("text=hi") << 400
         << QByteArray() << QByteArray();
@@ -340,20 +330,16 @@ void TestStandin::server()
     QFETCH(QByteArray, contentType);
     QFETCH(QByteArray, contains);
 
-    QTemporaryDir data;
     StandinOptions options;
-    options.dataFolder = data.path();
     options.failingPages = {51};
     options.failStatus = 503;
     options.emptyPages = {101};
-    StandinServer standin(options);
-    QSignalSpy logged(&standin, &StandinServer::logLine);
-    const quint16 port = standin.listen(0);
-    QVERIFY(port != 0);
+    Standin standin(options);
+    QSignalSpy logged(&standin.server, &StandinServer::logLine);
 
-    const auto reply = send(port, method, target, body);
+    const auto reply = send(standin.port, method, target, body);
     QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 5000);
-    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+    QCOMPARE(statusOf(*reply), status);
     if (!contentType.isEmpty())
         QCOMPARE(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), contentType);
     const QByteArray answer = reply->readAll();
@@ -366,20 +352,14 @@ void TestStandin::server()
 
 void TestStandin::suggestionIsStored()
 {
-    QTemporaryDir data;
-    StandinOptions options;
-    options.dataFolder = data.path();
-    StandinServer standin(options);
-    const quint16 port = standin.listen(0);
-    QVERIFY(port != 0);
-
+    Standin standin;
     for (const QByteArray& body : {QByteArray("c=%D6%D0+ok"), QByteArray("c=second%0D%0Aline")}) {
-        const auto reply = send(port, "POST", u"/qzupdate/inlink/a/"_s, body);
+        const auto reply = send(standin.port, "POST", u"/qzupdate/inlink/a/"_s, body);
         QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 5000);
-        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        QCOMPARE(statusOf(*reply), 200);
     }
 
-    QFile file(data.filePath(u"suggestions.jsonl"_s));
+    QFile file(standin.data.filePath(u"suggestions.jsonl"_s));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     QCOMPARE(lines.size(), 3); // two lines and the empty rest after the last break
@@ -391,25 +371,21 @@ void TestStandin::suggestionIsStored()
 
 void TestStandin::delayedReplyToAGoneClient()
 {
-    QTemporaryDir data;
     StandinOptions options;
-    options.dataFolder = data.path();
     options.delayMs = 300;
-    StandinServer standin(options);
-    QSignalSpy logged(&standin, &StandinServer::logLine);
-    const quint16 port = standin.listen(0);
-    QVERIFY(port != 0);
+    Standin standin(options);
+    QSignalSpy logged(&standin.server, &StandinServer::logLine);
 
     // A client that hangs up while its reply is held back, then one that waits for it.
     QTcpSocket gone;
     QSignalSpy connected(&gone, &QTcpSocket::connected);
-    gone.connectToHost(QHostAddress::LocalHost, port);
+    gone.connectToHost(QHostAddress::LocalHost, standin.port);
     QVERIFY(connected.wait(5000));
     gone.write("GET /search?p=big.example&b=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     gone.disconnectFromHost();
-    const auto waited = send(port, "GET", u"/search?p=big.example&b=51"_s);
+    const auto waited = send(standin.port, "GET", u"/search?p=big.example&b=51"_s);
     QTRY_VERIFY_WITH_TIMEOUT(waited->isFinished(), 5000);
-    QCOMPARE(waited->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    QCOMPARE(statusOf(*waited), 200);
     QTRY_COMPARE_WITH_TIMEOUT(logged.size(), 2, 5000);
     QStringList lines = {logged.at(0).at(0).toString(), logged.at(1).at(0).toString()};
     lines.sort();

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Result pages as the site explorer writes them.
+
+// One result: "<h1>n. <a href=...>" and a snippet.
+QString resultEntry(const QString& number, const QString& link);
+// A UTF-8 page: the total marker unless `total` is null, then `links` numbered from `first`.
+QByteArray resultPage(const QString& total, const QStringList& links, int first = 1);
