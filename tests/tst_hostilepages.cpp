@@ -4,6 +4,7 @@
 #include "http/BytesToText.h"
 #include "http/UrlFetch.h"
 #include "support/Form1Harness.h"
+#include "ui/ShownText.h"
 #include "ui/links/Form2.h"
 
 #include <QApplication>
@@ -133,6 +134,7 @@ void TestHostilePages::resultPage()
     QVERIFY(list);
     const QString host = h.tb1()->TextMatrix(1, 1);
     QCOMPARE(list->findChild<FlexGrid*>(u"tb1"_qs)->Rows(), h.form->dict.links(host)->size() + 1);
+    QVERIFY(list->windowTitle().size() <= maxShownLength);
     QVERIFY(!list->grab().isNull());
 }
 
