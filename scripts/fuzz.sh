@@ -11,7 +11,7 @@ scripts/deps.sh clang libclang-rt-14-dev
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DOSTREL_BUILD_FUZZ=ON -DOSTREL_BUILD_TESTS=OFF
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" --target fuzz_all
 
 for target in "$build"/fuzz/fuzz_*; do
     [[ -f "$target" && -x "$target" ]] || continue

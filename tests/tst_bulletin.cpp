@@ -50,6 +50,14 @@ void TestBulletin::parse_data()
     QTest::newRow("item marker case-sensitive")
         << u"7{update}A[q|z]L{q|z}B"_qs << true << 7 << true << QStringList{u"A[q|z]L{q|z}B"_qs};
 
+    QTest::newRow("markers only") << u"{update}{Q|Z}[Q|Z]{Q|Z}[Q|Z][Q|Z]{Q|Z}"_qs << false << 0
+                                  << true
+                                  << QStringList{QString(), u" -> "_qs, u" -> "_qs, QString()};
+    QTest::newRow("thousands of items") << u"7{update}"_qs + u"A[Q|Z]L{Q|Z}"_qs.repeated(5000)
+                                        << true << 7 << true << QStringList(4, u"A -> L"_qs);
+    QTest::newRow("huge caption") << u"7{update}"_qs + QString(8 << 20, u'x') + u"[Q|Z]L"_qs << true
+                                  << 7 << true << QStringList{QString(8 << 20, u'x') + u" -> L"_qs};
+
     // Only a whole decimal number that fits in 32 bits is a version.
     QTest::newRow("empty reply") << QString() << false << 0 << false << QStringList();
     QTest::newRow("no number") << u"new{update}A[Q|Z]L"_qs << false << 0 << true

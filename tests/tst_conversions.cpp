@@ -1,6 +1,7 @@
 #include "http/BytesToText.h"
 #include "platform/Twips.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 class TestConversions : public QObject {
@@ -12,6 +13,8 @@ private Q_SLOTS:
     void centredOrigin();
     void bytesToText_data();
     void bytesToText();
+    void declaresUtf8_data();
+    void declaresUtf8();
 };
 
 void TestConversions::roundHalfEven_data()
@@ -83,6 +86,43 @@ void TestConversions::bytesToText()
     QFETCH(QString, charset);
     QFETCH(QString, text);
     QCOMPARE(::bytesToText(body, charset), text);
+}
+
+void TestConversions::declaresUtf8_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("declared");
+    QTest::newRow("meta tag") << u"<meta content=\"text/html; charset=utf-8\">"_qs << true;
+    QTest::newRow("capitals") << u"<META CONTENT=\"TEXT/HTML; CharSet=UTF-8\">"_qs << true;
+    QTest::newRow("across lines") << u"<meta\ncharset=utf-8>"_qs << true;
+    QTest::newRow("one character between") << u"<meta charset=utf-8"_qs << true;
+    QTest::newRow("nothing between") << u"<metacharset=utf-8"_qs << false;
+    QTest::newRow("closed before") << u"<meta x>charset=utf-8"_qs << false;
+    QTest::newRow("quoted value") << u"<meta charset=\"utf-8\">"_qs << false;
+    QTest::newRow("other charset") << u"<meta charset=gb2312>"_qs << false;
+    QTest::newRow("utf-8 cut short") << u"<meta charset=utf-"_qs << false;
+    QTest::newRow("no meta") << u"<p>charset=utf-8</p>"_qs << false;
+    QTest::newRow("later tag") << u"<meta x> <meta charset=utf-8>"_qs << true;
+    QTest::newRow("earlier meta, same tag") << u"<meta <metacharset=utf-8"_qs << true;
+    QTest::newRow("run of meta") << QString(u"<meta"_qs).repeated(1000) + u"charset=utf-8"_qs
+                                 << true;
+    QTest::newRow("run of meta, closed")
+        << QString(u"<meta"_qs).repeated(1000) + u">charset=utf-8"_qs << false;
+    QTest::newRow("fullwidth letters") << u"<ｍｅｔａ charset=utf-8"_qs << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestConversions::declaresUtf8()
+{
+    QFETCH(QString, html);
+    QFETCH(bool, declared);
+    QCOMPARE(::declaresUtf8(html), declared);
+    // The pattern the scan stands in for; it takes quadratic time on long runs of "<meta", so it
+    // is kept here only as the statement of what the scan means.
+    static const QRegularExpression pattern(u"<meta[^>]+charset=utf-8"_qs,
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::MultilineOption);
+    QCOMPARE(pattern.match(html).hasMatch(), declared);
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

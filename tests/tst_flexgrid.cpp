@@ -11,6 +11,8 @@ private Q_SLOTS:
     void clearAndSetRows();
     void topRowScrollsWithinRange();
     void manyRowsReachTheViewInOneBatch();
+    void longCellShownInPart_data();
+    void longCellShownInPart();
 };
 
 void TestFlexGrid::fixedRowAndColumnAreHeaders()
@@ -92,6 +94,27 @@ void TestFlexGrid::manyRowsReachTheViewInOneBatch()
     QCOMPARE(grid.TextMatrix(10'000, 0), u"10000"_qs);
     QTRY_COMPARE(grid.model()->rowCount(), 10'000);
     QCOMPARE(inserts, 1);
+}
+
+void TestFlexGrid::longCellShownInPart_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("shown"); // how much of it the view is given
+    const QString pair = u"😀"_qs;
+    QTest::newRow("at the limit") << QString(4096, u'x') << 4096;
+    QTest::newRow("a megabyte") << QString(1 << 20, u'x') << 4096;
+    QTest::newRow("pair across the limit") << QString(4095, u'x') + pair + u"y"_qs << 4095;
+    QTest::newRow("pair before the limit") << QString(4094, u'x') + pair + u"y"_qs << 4096;
+}
+
+void TestFlexGrid::longCellShownInPart()
+{
+    QFETCH(QString, text);
+    QFETCH(int, shown);
+    FlexGrid grid(2, 2);
+    grid.setTextMatrix(1, 1, text);
+    QCOMPARE(grid.model()->index(0, 0).data().toString(), text.first(shown));
+    QCOMPARE(grid.TextMatrix(1, 1), text); // the program still has all of it
 }
 
 QTEST_MAIN(TestFlexGrid)

@@ -107,6 +107,15 @@ void TestNews::reply_data()
         << 200 << u"200912290{update}新版本发布{Q|Z}外链工具[Q|Z]http://example.com/新"_qs << true
         << QStringList{u"新版本发布"_qs, u"外链工具"_qs, QString(), QString()}
         << QStringList{QString(), u"http://example.com/新"_qs};
+    QTest::newRow("markers only") << 200 << u"{update}{Q|Z}[Q|Z]{Q|Z}"_qs << true << none
+                                  << QStringList{QString(), QString(), QString()};
+    QTest::newRow("thousands of items")
+        << 200 << u"200912290{update}"_qs + u"新闻[Q|Z]L{Q|Z}"_qs.repeated(5000) << true
+        << QStringList(4, u"新闻"_qs) << QStringList(4, u"L"_qs);
+    QTest::newRow("huge caption")
+        << 200 << u"200912290{update}"_qs + u"新闻"_qs.repeated(2 << 20) + u"[Q|Z]L"_qs << true
+        << QStringList{u"新闻"_qs.repeated(2048), QString(), QString(), QString()}
+        << QStringList{u"L"_qs};
     QTest::newRow("status 404") << 404 << u"200912291{update}A[Q|Z]L1"_qs << true << none
                                 << QStringList();
 }

@@ -8,6 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 using Reply = HttpFixture::Reply;
@@ -17,6 +23,54 @@ QByteArray fileBytes(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
+
+// While alive, the calling thread acts as the unprivileged user "nobody", so that a read-only
+// folder is read-only to a test run by root too. The raw system call changes this thread alone
+// and keeps root as the saved user to return to; for any other user nothing changes.
+class ActAsNobody {
+public:
+    ActAsNobody() : active_(geteuid() == 0 && syscall(SYS_setresuid, 65534, 65534, 0) == 0) {}
+    ~ActAsNobody()
+    {
+        if (active_)
+            syscall(SYS_setresuid, 0, 0, 0);
+    }
+    ActAsNobody(const ActAsNobody&) = delete;
+    ActAsNobody& operator=(const ActAsNobody&) = delete;
+
+private:
+    bool active_;
+};
+
+// While alive, no file of this process may grow past `bytes`, as when the disk is full; a write
+// past it fails instead of raising a signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit limited{bytes, saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*savedHandler_)(int) = nullptr;
+};
+
+// Modes of the folders the export is tried in, alike for their owner, their group and the rest.
+constexpr QFile::Permissions readableOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                            QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions openToAll =
+    readableOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 
 } // namespace
 
@@ -37,6 +91,8 @@ private Q_SLOTS:
     void exportRefusedOrFailed();
     void exportFolder_data();
     void exportFolder();
+    void exportKeepsGoodFile_data();
+    void exportKeepsGoodFile();
 
 private:
     QStringList gridRows() const; // "number|host|count" from row 1 on
@@ -286,17 +342,17 @@ void TestRun::exportFolder()
     QFETCH(bool, documentsMade);
 
     QTemporaryDir root;
+    QVERIFY(QFile::setPermissions(root.path(), openToAll));
     const QString program = root.path() + u"/bin"_qs;
     if (readOnly) {
         QVERIFY(QDir(root.path()).mkdir(u"bin"_qs));
-        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-        if (QFileInfo(program).isWritable())
-            QSKIP("this user may write into a read-only folder");
+        QVERIFY(QFile::setPermissions(program, readableOnly));
     }
     // The documents folder lies in the home folder; where home is a file it cannot be made.
     QString home = root.path() + u"/home"_qs;
     if (documentsMade) {
         QVERIFY(QDir(root.path()).mkdir(u"home"_qs));
+        QVERIFY(QFile::setPermissions(home, openToAll));
     } else {
         QFile file(home);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -310,7 +366,12 @@ void TestRun::exportFolder()
     h->form->programFolder = program;
     h->form->domainStr = u"a.example\r\n"_qs;
     h->Text1()->setText(u"site"_qs);
-    QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
+    {
+        const ActAsNobody nobody;
+        if (readOnly && QFileInfo(program).isWritable())
+            QSKIP("this user may write into a read-only folder");
+        QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
+    }
 
     const QString path = documents + u"/site外链域名.txt"_qs;
     if (documentsMade) {
@@ -324,7 +385,68 @@ void TestRun::exportFolder()
     }
     if (readOnly)
         QVERIFY(QDir(program).isEmpty());
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(program, openToAll);
+}
+
+void TestRun::exportKeepsGoodFile_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("disk full") << u"full"_qs;
+    QTest::newRow("file read-only") << u"read-only file"_qs;
+    QTest::newRow("both folders read-only") << u"read-only folders"_qs;
+}
+
+void TestRun::exportKeepsGoodFile()
+{
+    QFETCH(QString, obstacle);
+    QTemporaryDir root;
+    QVERIFY(QFile::setPermissions(root.path(), openToAll));
+    const QString program = root.path() + u"/bin"_qs;
+    const QString documents = root.path() + u"/home/Documents"_qs;
+    QVERIFY(QDir().mkpath(program));
+    QVERIFY(QDir().mkpath(documents));
+    savedHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(root.path() + u"/home"_qs));
+    qunsetenv("XDG_CONFIG_HOME");
+
+    // A good list from an earlier export lies in both folders.
+    const QString name = u"site外链域名.txt"_qs;
+    const QByteArray good("good.example\r\n\r\n");
+    for (const QString& folder : {program, documents}) {
+        QFile file(folder + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(good) == good.size());
+    }
+    const bool foldersReadOnly = obstacle == u"read-only folders";
+    const QString path = (foldersReadOnly ? documents : program) + u'/' + name;
+    if (obstacle == u"read-only file")
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    for (const QString& folder : {program, documents})
+        QVERIFY(QFile::setPermissions(folder, foldersReadOnly ? readableOnly : openToAll));
+
+    h->form->programFolder = program;
+    h->form->domainStr = u"a.example\r\n"_qs.repeated(10'000); // past the size limit below
+    h->Text1()->setText(u"site"_qs);
+    if (obstacle == u"full") {
+        const FileSizeLimit full(4096);
+        QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
+    } else {
+        const ActAsNobody nobody;
+        if (QFileInfo(foldersReadOnly ? documents : path).isWritable())
+            QSKIP("this user may write where permissions forbid it");
+        QTest::mouseClick(h->label("Label3"), Qt::LeftButton);
+    }
+
+    QVERIFY(h->boxTexts(u"提示"_qs).isEmpty());
+    const QStringList warnings = h->boxTexts(u"Warning"_qs);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings[0].startsWith(u"导出到"_qs + path + u"失败:"_qs), qPrintable(warnings[0]));
+    QVERIFY2(!warnings[0].endsWith(u"Unknown error"_qs), qPrintable(warnings[0]));
+    for (const QString& folder : {program, documents}) {
+        QCOMPARE(fileBytes(folder + u'/' + name), good);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QFile::setPermissions(folder, openToAll);
+    }
 }
 
 QTEST_MAIN(TestRun)

@@ -45,7 +45,16 @@ HostListExport exportHostList(const QString& folder, const QString& site, const 
         return result;
     }
     const QByteArray bytes = toAnsiCodePage(QString(domainStr + QStringLiteral("\r\n")));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // On a full disk the first write stops short without an error; writing on brings the error
+    // out, so that the reason given is the real one.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
+        if (more <= 0)
+            break;
+        written += more;
+    }
+    if (written != bytes.size() || !file.commit()) {
         result.reason = file.errorString();
         return result;
     }

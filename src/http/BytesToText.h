@@ -9,3 +9,8 @@
 // UTF-8 byte-order mark is dropped. Invalid bytes become U+FFFD. Never fails: at worst the
 // result is empty.
 QString bytesToText(QByteArrayView body, QStringView charset);
+
+// Whether a page declares itself UTF-8 in a meta tag: some "<meta" followed, within the same tag
+// (no ">" in between) and after at least one more character, by "charset=utf-8". Both compare
+// regardless of ASCII letter case. Takes time linear in the length of the page, whatever it holds.
+bool declaresUtf8(QStringView html);

@@ -3,7 +3,6 @@
 #include "BytesToText.h"
 
 #include <QNetworkReply>
-#include <QRegularExpression>
 
 spyHTTP::spyHTTP(QNetworkReply* reply, QObject& target, const QString& handler,
                  const QString& charset, const RequestLimits& limits)
@@ -44,11 +43,8 @@ QString spyHTTP::replyText(const QByteArray& body) const
         return bytesToText(body, sCharset);
     // A page that says nothing of its charset is taken as GB2312; one that declares UTF-8 in a
     // meta tag is read again as UTF-8.
-    static const QRegularExpression utf8Meta(QStringLiteral("<meta[^>]+charset=utf-8"),
-                                             QRegularExpression::CaseInsensitiveOption |
-                                                 QRegularExpression::MultilineOption);
     const QString text = bytesToText(body, u"gb2312");
-    return utf8Meta.match(text).hasMatch() ? bytesToText(body, u"utf-8") : text;
+    return declaresUtf8(text) ? bytesToText(body, u"utf-8") : text;
 }
 
 void spyHTTP::spy()

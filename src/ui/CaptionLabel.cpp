@@ -1,5 +1,7 @@
 #include "CaptionLabel.h"
 
+#include "ShownText.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -77,7 +79,7 @@ void CaptionLabel::setAutoSize(bool on)
 
 void CaptionLabel::setCaption(const QString& caption)
 {
-    setText(caption);
+    setText(shownText(caption));
     if (autoSize_)
         adjustSize();
     updateFocusPolicy();

@@ -14,6 +14,7 @@ public:
     // With auto-size on, every new caption resizes the label to fit it, as the status line and
     // the news labels need: their neighbours are placed after their width.
     void setAutoSize(bool on);
+    // Shows at most the first maxShownLength characters (see ShownText.h).
     void setCaption(const QString& caption);
     QString caption() const { return text(); }
 

@@ -3,6 +3,7 @@
 #include "platform/GridFit.h"
 #include "platform/Twips.h"
 #include "ui/Fonts.h"
+#include "ui/ShownText.h"
 #include "ui/WindowPlacement.h"
 #include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
@@ -33,7 +34,7 @@ void Form2::showLinks()
 {
     if (isVisible()) {
         // The user chose a host with the list already open: they want that host's links, here.
-        setWindowTitle(owner_.currentDomain);
+        setWindowTitle(shownText(owner_.currentDomain));
         fillList();
         fitGrid();
         setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -54,7 +55,7 @@ void Form2::formLoad()
     winId(); // the native window first, so its frame counts in the outer size where known
     centreOnScreen(this);
     WheelHook::install(this);
-    setWindowTitle(owner_.currentDomain);
+    setWindowTitle(shownText(owner_.currentDomain));
     fillList();
 }
 

@@ -1,6 +1,7 @@
 #include "FlexGrid.h"
 
 #include "platform/Twips.h"
+#include "ui/ShownText.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -219,7 +220,7 @@ private:
     QVariant cellData(int row, int col, int role) const
     {
         if (role == Qt::DisplayRole)
-            return cells_[row][col];
+            return shownText(cells_[row][col]);
         if (role == Qt::TextAlignmentRole) {
             if (alignments_[col])
                 return int(alignments_[col]);

@@ -1,0 +1,55 @@
+// A result page as the explorer's reply brings it: decoded, parsed and tallied as a run does.
+#include "analysis/HostTally.h"
+#include "analysis/ResultPage.h"
+#include "http/BytesToText.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+bool inside(QStringView part, const QString& whole)
+{
+    return part.data() >= whole.constData() &&
+           part.data() + part.size() <= whole.constData() + whole.size();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString html =
+        bytesToText(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)), u"UTF-8");
+    const ResultPage page = parseResultPage(html);
+    if (page.total && (*page.total < 0 || *page.total > resultCap))
+        __builtin_trap();
+
+    HostTally tally;
+    QStringView previousHost;
+    for (const ResultPage::Result& result : page.results) {
+        if (result.number < 0 || result.link.isEmpty() || !inside(result.link, html))
+            __builtin_trap();
+        // A result has its link's host, or the host of the result before it when the link has
+        // none.
+        const QStringView own = hostOfLink(result.link);
+        if (result.host != (own.isEmpty() ? previousHost : own))
+            __builtin_trap();
+        previousHost = result.host;
+        tally.add(result.host.toString(), result.link.toString());
+    }
+
+    if (tally.linkCount() != qsizetype(page.results.size()))
+        __builtin_trap();
+    qsizetype links = 0;
+    for (const HostTally::Host& host : tally.hosts()) {
+        if (host.links.isEmpty() || tally.links(host.name) == nullptr ||
+            *tally.links(host.name) != host.links)
+            __builtin_trap();
+        links += host.links.size();
+    }
+    if (links != tally.linkCount())
+        __builtin_trap();
+    return 0;
+}
