@@ -48,7 +48,16 @@ void Form1::createControls()
     resize(twipsToPixels(6585), twipsToPixels(6105));
 
     const QFont font12 = simSunFont(12);
+    // The labels the user clicks: SimSun 9 pt underlined, links to a screen reader.
     const QFont link9 = simSunFont(9, true);
+    auto linkLabel = [&](const QString& name, const QString& caption, const QString& description) {
+        auto* label = new CaptionLabel(caption, this);
+        label->setObjectName(name);
+        label->setFont(link9);
+        label->setClickable(true);
+        label->setAccessibleDescription(description);
+        return label;
+    };
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -93,46 +102,34 @@ void Form1::createControls()
     setTwipsGeometry(Label1, 1320, 720, 2700, 180);
     Label1->setAutoSize(true);
 
-    copyright = new CaptionLabel(endpoints_.publisherHost, this);
-    copyright->setObjectName(QStringLiteral("copyright"));
-    copyright->setFont(link9);
-    copyright->setClickable(true);
-    copyright->setAccessibleDescription(QStringLiteral("打开出品方主页"));
+    copyright = linkLabel(QStringLiteral("copyright"), endpoints_.publisherHost,
+                          QStringLiteral("打开出品方主页"));
     setTwipsGeometry(copyright, 5040, 5880, 1455, 180);
     copyright->fitHeightToFont();
     connect(copyright, &CaptionLabel::clicked, this, &Form1::onCopyrightClicked);
 
     static constexpr QPoint newsPlaces[] = {{360, 5040}, {600, 5040}, {360, 5280}, {600, 5280}};
     for (int i = 0; i < int(news.size()); ++i) {
-        CaptionLabel* label = new CaptionLabel(QString(), this);
-        label->setObjectName(QStringLiteral("news%1").arg(i));
-        label->setFont(link9);
+        CaptionLabel* label = linkLabel(QStringLiteral("news%1").arg(i), QString(),
+                                        QStringLiteral("新闻 %1，在浏览器中打开").arg(i + 1));
         label->setForegroundRole(QPalette::Shadow);
-        label->setClickable(true);
-        label->setAccessibleDescription(QStringLiteral("新闻 %1，在浏览器中打开").arg(i + 1));
         setTwipsGeometry(label, newsPlaces[i].x(), newsPlaces[i].y(), 90, 180);
         label->setAutoSize(true);
         connect(label, &CaptionLabel::clicked, this, [this, i] { onNewsClicked(i); });
         news[i] = label;
     }
 
-    Label2 = new CaptionLabel(QStringLiteral("新功能"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(link9);
-    Label2->setClickable(true);
-    Label2->setAccessibleDescription(QStringLiteral("提交您的意见或建议"));
+    Label2 = linkLabel(QStringLiteral("Label2"), QStringLiteral("新功能"),
+                       QStringLiteral("提交您的意见或建议"));
     setTwipsGeometry(Label2, 4320, 5880, 615, 180);
     Label2->fitHeightToFont();
     connect(Label2, &CaptionLabel::clicked, this, &Form1::onLabel2Clicked);
 
-    Label3 = new CaptionLabel(QStringLiteral("导出"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setFont(link9);
+    Label3 = linkLabel(QStringLiteral("Label3"), QStringLiteral("导出"),
+                       QStringLiteral("把域名列表导出到文本文件"));
     QPalette blue = Label3->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label3->setPalette(blue);
-    Label3->setClickable(true);
-    Label3->setAccessibleDescription(QStringLiteral("把域名列表导出到文本文件"));
     setTwipsGeometry(Label3, 4200, 720, 375, 180);
     Label3->fitHeightToFont();
     Label3->hide();
