@@ -4,9 +4,9 @@
 // its time per link and the heap it holds afterwards.
 #include "PageServer.h"
 #include "analysis/HostTally.h"
+#include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
 #include "ui/links/Form2.h"
-#include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
 
 #include <QApplication>
@@ -111,8 +111,8 @@ void gridFillAndSort(benchmark::State& state)
         state.PauseTiming();
         tb1->Clear();
         tb1->setRows(1);
-        form->domainStr.clear();
-        form->dict = full;
+        form->run.start();
+        form->run.dict = full;
         QCoreApplication::processEvents();
         const double before = heapInUse();
         state.ResumeTiming();
@@ -127,13 +127,11 @@ void gridFillAndSort(benchmark::State& state)
 void linkList(benchmark::State& state)
 {
     const int n = int(state.range(0));
-    const std::unique_ptr<Form1> form = shownForm1();
     const QString host = QStringLiteral("www.example.net");
+    QStringList links;
     for (int k = 0; k < n; ++k)
-        form->dict.add(host,
-                       QStringLiteral("http://www.example.net/archives/article-%1.html").arg(k));
-    form->currentDomain = host;
-    Form2 form2(*form);
+        links.append(QStringLiteral("http://www.example.net/archives/article-%1.html").arg(k));
+    Form2 form2;
     auto* tb1 = form2.findChild<FlexGrid*>(QStringLiteral("tb1"));
     double heap = 0;
     for (auto _ : state) {
@@ -143,7 +141,7 @@ void linkList(benchmark::State& state)
         QCoreApplication::processEvents();
         const double before = heapInUse();
         state.ResumeTiming();
-        form2.showLinks();
+        form2.showLinks(host, links);
         QCoreApplication::processEvents(); // shown and painted
         heap = heapInUse() - before;
     }

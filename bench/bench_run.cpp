@@ -6,8 +6,8 @@
 #include "BenchStats.h"
 #include "PageServer.h"
 #include "ui/CaptionLabel.h"
+#include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
-#include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
 
 #include <QApplication>
@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     // A run that did not do its work measures nothing.
     const bool whole = boxes.isEmpty() && tb1->Rows() == runHosts + 1 &&
                        label1->caption().startsWith(QStringLiteral("已完成")) &&
-                       form.dict.linkCount() == 1000;
+                       form.run.dict.linkCount() == 1000;
     if (!whole) {
         std::fprintf(stderr, "bench_run: the run did not complete (%lld boxes, %d rows)\n",
                      qlonglong(boxes.size()), tb1->Rows());

@@ -1,4 +1,4 @@
-#include "ui/main/FlexGrid.h"
+#include "ui/FlexGrid.h"
 
 #include <QHeaderView>
 #include <QTest>

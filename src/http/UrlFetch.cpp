@@ -2,6 +2,7 @@
 
 #include "SpyHttp.h"
 
+#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -24,6 +25,13 @@ void urlfetch(QNetworkAccessManager& manager, QObject& target, const QString& ur
               const QString& method, const QString& payload, const QString& charset,
               const QString& handler, const RequestLimits& limits)
 {
+    // Handler names are strings, so a mistyped one only shows when the reply comes, if ever:
+    // catch it where it is written instead.
+    if (!hasReplyHandler(target, handler)) {
+        qWarning("urlfetch: %s has no handler %s(qint16, QString)",
+                 target.metaObject()->className(), qUtf8Printable(handler));
+        Q_ASSERT_X(false, "urlfetch", "the target has no reply handler of that name");
+    }
     // The URL is used as the caller wrote it; tolerant parsing percent-encodes what may not stand
     // in a URL on the wire (spaces, non-ASCII letters) and leaves the rest alone.
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
@@ -37,4 +45,10 @@ void urlfetch(QNetworkAccessManager& manager, QObject& target, const QString& ur
             ? manager.sendCustomRequest(request, wireMethod(method))
             : manager.sendCustomRequest(request, wireMethod(method), payload.toUtf8());
     new spyHTTP(reply, target, handler, charset, limits); // owned by the reply
+}
+
+bool hasReplyHandler(const QObject& target, const QString& handler)
+{
+    const QByteArray signature = handler.toLatin1() + QByteArrayLiteral("(qint16,QString)");
+    return target.metaObject()->indexOfMethod(signature.constData()) >= 0;
 }

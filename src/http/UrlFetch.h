@@ -22,6 +22,12 @@ struct RequestLimits {
 // "post" in any letter case carries "Content-Type: application/x-www-form-urlencoded". A non-empty
 // `payload` is the body. An empty `charset` asks for detection (GB2312 unless a meta tag declares
 // charset=utf-8).
+//
+// A handler name the target does not have is a programming error: a debug build stops at the
+// call, a release build warns and sends the request all the same.
 void urlfetch(QNetworkAccessManager& manager, QObject& target, const QString& url,
               const QString& method, const QString& payload, const QString& charset,
               const QString& handler, const RequestLimits& limits = {});
+
+// Whether `target` has a method named `handler` that urlfetch can call with (qint16, QString).
+bool hasReplyHandler(const QObject& target, const QString& handler);

@@ -3,7 +3,7 @@
 #include "HttpFixture.h"
 #include "ui/CaptionLabel.h"
 #include "ui/MessageBox.h"
-#include "ui/main/FlexGrid.h"
+#include "ui/FlexGrid.h"
 #include "ui/main/Form1.h"
 
 #include <QApplication>

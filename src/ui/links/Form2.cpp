@@ -2,12 +2,11 @@
 
 #include "platform/GridFit.h"
 #include "platform/Twips.h"
+#include "ui/FlexGrid.h"
 #include "ui/Fonts.h"
 #include "ui/ShownText.h"
+#include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
-#include "ui/main/FlexGrid.h"
-#include "ui/main/Form1.h"
-#include "ui/main/WheelHook.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ constexpr QSize clientSize(9720, 5520);
 
 } // namespace
 
-Form2::Form2(Form1& owner) : owner_(owner)
+Form2::Form2()
 {
     setWindowTitle(QStringLiteral("查看链接"));
     resize(twipsToPixels(clientSize.width()), twipsToPixels(clientSize.height()));
@@ -30,12 +29,12 @@ Form2::Form2(Form1& owner) : owner_(owner)
 
 Form2::~Form2() = default;
 
-void Form2::showLinks()
+void Form2::showLinks(const QString& host, const QStringList& links)
 {
     if (isVisible()) {
         // The user chose a host with the list already open: they want that host's links, here.
-        setWindowTitle(shownText(owner_.currentDomain));
-        fillList();
+        setWindowTitle(shownText(host));
+        fillList(links);
         fitGrid();
         setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
@@ -43,6 +42,8 @@ void Form2::showLinks()
         return;
     }
     formLoad();
+    setWindowTitle(shownText(host));
+    fillList(links);
     show();
 }
 
@@ -55,11 +56,9 @@ void Form2::formLoad()
     winId(); // the native window first, so its frame counts in the outer size where known
     centreOnScreen(this);
     WheelHook::install(this);
-    setWindowTitle(shownText(owner_.currentDomain));
-    fillList();
 }
 
-void Form2::fillList()
+void Form2::fillList(const QStringList& links)
 {
     // Start from a fresh grid of two rows, scrolled to the top, nothing chosen.
     tb1->setRows(2);
@@ -70,18 +69,14 @@ void Form2::fillList()
     tb1->setColWidth(1, 9300);
     tb1->setTextMatrix(0, 1, QStringLiteral("双击可以打开网页"));
 
-    // A host the tally never met (no run yet, or a run still walking) leaves row 1 empty.
-    const QStringList* links = owner_.dict.links(owner_.currentDomain);
-    if (!links)
-        return;
     qint32 i = 0;
-    for (const QString& link : *links) {
+    for (const QString& link : links) {
         ++i;
         if (i == 1) {
             tb1->setTextMatrix(1, 0, QString::number(i));
             tb1->setTextMatrix(1, 1, link);
         } else {
-            tb1->AddItem(QString::number(i) + u'\t' + link);
+            tb1->addRow({QString::number(i), link});
         }
     }
 }
@@ -111,6 +106,5 @@ void Form2::fitGrid()
 
 void Form2::onTb1DoubleClicked()
 {
-    owner_.linkto(tb1->TextMatrix(tb1->Row(), 1) + QStringLiteral("#From:") +
-                  owner_.endpoints().publisherHost);
+    Q_EMIT linkChosen(tb1->TextMatrix(tb1->Row(), 1));
 }

@@ -3,20 +3,22 @@
 #include <QWidget>
 
 class FlexGrid;
-class Form1;
 
-// The link list window: every link the last run found for one host, numbered in the order found.
-// It keeps nothing of its own: it reads the chosen host and the tally from the main window each
-// time it is loaded.
+// The link list window: the links found for one host, numbered in the order found. It is given
+// what it shows and tells which link the user chose; opening it is the caller's business.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2(Form1& owner);
+    Form2();
     ~Form2() override;
 
-    // Shows the links of the main window's currentDomain: a closed window is loaded afresh; an
-    // open one is filled anew for the host now chosen and brought to the front.
-    void showLinks();
+    // Shows `links` under the title `host`: a closed window is loaded afresh; an open one is
+    // filled anew and brought to the front. No links leave the list's first row empty.
+    void showLinks(const QString& host, const QStringList& links);
+
+Q_SIGNALS:
+    // A double-click on a link or its number.
+    void linkChosen(const QString& link);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -24,10 +26,9 @@ protected:
 
 private:
     void formLoad();
-    void fillList();
+    void fillList(const QStringList& links);
     void fitGrid();
     void onTb1DoubleClicked();
 
-    Form1& owner_;
     FlexGrid* tb1;
 };

@@ -1,15 +1,15 @@
 #include "Form1.h"
 
-#include "FlexGrid.h"
-#include "WheelHook.h"
 #include "analysis/HostListExport.h"
-#include "analysis/ResultPage.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "publisher/Bulletin.h"
+#include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"
+#include "ui/FlexGrid.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
+#include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/links/Form2.h"
 #include "ui/suggest/Form3.h"
@@ -150,7 +150,7 @@ void Form1::formLoad()
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QString::number(ver));
     centreOnScreen(this);
     WheelHook::install(this);
-    pageNo = 1;
+    run.pageNo = 1;
     tb1->setColAlignment(1, 0);
     tb1->setColAlignment(2, 0);
     tb1->setColWidth(0, 500);
@@ -196,113 +196,67 @@ void Form1::urlfetch(const QString& url, const QString& method, const QString& p
 
 void Form1::onCommand1Clicked()
 {
-    dict = HostTally();
-    domainStr.clear();
     currentDomain.clear();
     Command1->setEnabled(false);
     Command2->setEnabled(true);
     Command2->setText(QStringLiteral("暂停"));
-    pause = false;
-    pageNo = 1;
     tb1->Clear();
     tb1->setRows(1);
-    Label1->setCaption(QStringLiteral("正在初始化..."));
-    requestResultPage();
+    takeStep(run.start());
 }
 
 void Form1::onCommand2Clicked()
 {
-    if (!pause) {
+    if (!run.pause) {
         Command2->setText(QStringLiteral("开始"));
-        pause = true;
+        run.hold();
         return;
     }
     Command2->setText(QStringLiteral("暂停"));
-    pause = false;
-    // A reply still on its way asks for the next page itself when it arrives.
-    if (!resultPageInFlight_)
-        requestResultPage();
-}
-
-void Form1::requestResultPage()
-{
-    // The site goes into the address as the user typed it, read anew for every page.
-    const QString url = QStringLiteral("http://") + endpoints_.explorerHost +
-                        QStringLiteral("/search?p=") + Text1->text() +
-                        QStringLiteral("&bwm=i&bwmf=s&bwmo=s&b=") + QString::number(pageNo);
-    resultPageInFlight_ = true;
-    urlfetch(url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
-             QStringLiteral("fetchResult"));
+    takeStep(run.resume());
 }
 
 void Form1::fetchResult(qint16 er, const QString& html)
 {
-    resultPageInFlight_ = false;
-    if (er != 0) {
-        MessageBox::show(this, html, QStringLiteral("Warning"));
-        nextResultPage();
-        return;
-    }
-
-    const ResultPage page = parseResultPage(html);
-    if (!page.total)
-        MessageBox::show(this, QStringLiteral("Not Match 1"), QStringLiteral("Warning"));
-    const qint32 total = page.total.value_or(0);
-    if (page.results.empty()) {
-        MessageBox::show(this, QStringLiteral("Not Match 2"), QStringLiteral("Warning"));
-        nextResultPage();
-        return;
-    }
-
-    // The progress line shows the last result taken. Nothing is drawn while a page is taken, so
-    // it is set once a page, not once a result: laying out its text fifty times a page cost more
-    // than the rest of the run together. The end of a run shows its totals instead.
-    for (const ResultPage::Result& result : page.results) {
-        dict.add(result.host.toString(), result.link.toString());
-        if (result.number >= total || result.number >= resultCap) {
-            endRun();
-            return;
-        }
-    }
-    Label1->setCaption(QStringLiteral("分析中,进度:") +
-                       QString::number(page.results.back().number) + u'/' + QString::number(total));
-    nextResultPage();
+    takeStep(er != 0 ? run.requestFailed(html) : run.pageArrived(html));
 }
 
-void Form1::nextResultPage()
+void Form1::takeStep(const RunStep& step)
 {
-    // Nothing lies beyond the thousandth result, so a run whose pages never reach their total
-    // (they fail, or stop listing results) ends after the last page that could hold one instead
-    // of walking on for ever.
-    if (pageNo > resultCap - resultPageStep) {
-        endRun();
-        return;
+    for (const QString& warning : step.warnings)
+        MessageBox::show(this, warning, QStringLiteral("Warning"));
+    if (!step.status.isEmpty())
+        Label1->setCaption(step.status);
+    switch (step.next) {
+    case RunStep::Next::Wait:
+        break;
+    case RunStep::Next::RequestPage:
+        requestResultPage(step.page);
+        break;
+    case RunStep::Next::End:
+        endRun(step.rows);
+        break;
     }
-    pageNo += resultPageStep;
-    // While paused, resuming asks for this page.
-    if (!pause)
-        requestResultPage();
 }
 
-void Form1::endRun()
+void Form1::requestResultPage(qint32 b)
 {
-    qint32 hostCount = 0;
-    qsizetype linkCount = 0;
-    for (const HostTally::Host& host : dict.hosts()) {
-        ++hostCount;
-        const qsizetype count = host.links.size();
-        tb1->AddItem(QString::number(hostCount) + u'\t' + host.name + u'\t' +
-                     QString::number(count) + u'个');
-        domainStr += host.name + QStringLiteral("\r\n");
-        linkCount += count;
-    }
+    // The site goes into the address as the user typed it, read anew for every page.
+    const QString url = QStringLiteral("http://") + endpoints_.explorerHost +
+                        QStringLiteral("/search?p=") + Text1->text() +
+                        QStringLiteral("&bwm=i&bwmf=s&bwmo=s&b=") + QString::number(b);
+    urlfetch(url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
+             QStringLiteral("fetchResult"));
+}
+
+void Form1::endRun(const QList<QStringList>& rows)
+{
+    for (const QStringList& row : rows)
+        tb1->addRow(row);
     // Most links on top; the numbers in column 0 keep the order in which the run met the hosts.
     tb1->setCol(2);
     tb1->setSort(FlexGrid::SortGenericDescending);
 
-    Label1->setCaption(QStringLiteral("已完成,共") + QString::number(hostCount) +
-                       QStringLiteral("个域名,") + QString::number(linkCount) +
-                       QStringLiteral("条链接,双击域名可列出链接"));
     const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
     Label3->move(twipsToPixels(exportLeft), Label3->y());
     Label3->show();
@@ -316,7 +270,7 @@ void Form1::onLabel3Clicked()
     const QString site = Text1->text();
     const QString folder = hostListFolder(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
-    const HostListExport saved = exportHostList(folder, site, domainStr);
+    const HostListExport saved = exportHostList(folder, site, run.domainStr);
     if (!saved.ok) {
         MessageBox::show(
             this, QStringLiteral("导出到") + saved.path + QStringLiteral("失败:") + saved.reason,
@@ -333,9 +287,16 @@ void Form1::onLabel3Clicked()
 void Form1::onTb1DoubleClicked()
 {
     currentDomain = tb1->TextMatrix(tb1->Row(), 1);
-    if (!form2_)
-        form2_ = std::make_unique<Form2>(*this);
-    form2_->showLinks();
+    if (!form2_) {
+        form2_ = std::make_unique<Form2>();
+        connect(form2_.get(), &Form2::linkChosen, this, [this](const QString& link) {
+            // The publisher asked to be named as where the visit came from.
+            linkto(link + QStringLiteral("#From:") + endpoints_.publisherHost);
+        });
+    }
+    // A host the tally never met (no run yet, or a run still walking) shows an empty list.
+    const QStringList* links = run.dict.links(currentDomain);
+    form2_->showLinks(currentDomain, links ? *links : QStringList());
 }
 
 void Form1::linkto(const QString& url)
@@ -387,9 +348,19 @@ void Form1::onNewsClicked(int index)
 
 void Form1::onLabel2Clicked()
 {
-    if (!form3_)
-        form3_ = std::make_unique<Form3>(*this);
+    if (!form3_) {
+        form3_ = std::make_unique<Form3>();
+        connect(form3_.get(), &Form3::submitted, this, &Form1::sendSuggestion);
+    }
     form3_->display();
+}
+
+void Form1::sendSuggestion(const QString& text)
+{
+    urlfetch(QStringLiteral("http://") + endpoints_.publisherHost +
+                 QStringLiteral("/qzupdate/inlink/a/"),
+             QStringLiteral("post"), QStringLiteral("c=") + encodeSuggestion(text),
+             QStringLiteral("utf-8"), QStringLiteral("suggestOK"));
 }
 
 void Form1::suggestOK(qint16 er, const QString& html)

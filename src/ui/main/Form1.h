@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/HostTally.h"
+#include "analysis/AnalysisRun.h"
 #include "http/UrlFetch.h"
 #include "platform/Endpoints.h"
 
@@ -19,8 +19,8 @@ class QNetworkAccessManager;
 class QPushButton;
 
 // The main window: the site box, the query and pause buttons, the status line, the host grid,
-// the export label, the news labels and the publisher's labels. It owns the state of an
-// analysis run, sends every request of the program (urlfetch) and takes every reply.
+// the export label, the news labels and the publisher's labels. It sends every request of the
+// program (urlfetch), takes every reply, and passes what happens to a run on to its AnalysisRun.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -47,14 +47,10 @@ public:
     // the program itself. Tests point it elsewhere.
     QString programFolder;
 
-    // The state of a run. The link list window reads currentDomain and dict.
-    qint32 pageNo = 0;       // `b` of the next result page: 1, 51, 101, ...
-    bool pause = false;      // true while the user holds the run
+    AnalysisRun run;         // the walk through the result pages and what it found
     QString currentDomain;   // the host whose links the link list window shows
     qint32 ver = 0;          // the program's version, 200912290 once loaded
     QStringList newsLinkArr; // the link of each news label
-    QString domainStr;       // the hosts of the last ended run, each followed by CR LF
-    HostTally dict;          // the links of the run, by host
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,21 +62,19 @@ private:
 
     void onCommand1Clicked();
     void onCommand2Clicked();
-    void requestResultPage();
-    void nextResultPage();
-    void endRun();
+    void takeStep(const RunStep& step);
+    void requestResultPage(qint32 b);
+    void endRun(const QList<QStringList>& rows);
 
     void onLabel3Clicked();
     void onTb1DoubleClicked();
     void onCopyrightClicked();
     void onNewsClicked(int index);
     void onLabel2Clicked();
+    void sendSuggestion(const QString& text);
 
     Endpoints endpoints_;
     QNetworkAccessManager* network_;
-    // Whether the reply to the last result-page request is still to come: resuming then leaves
-    // the next request to that reply, so no page is asked for twice.
-    bool resultPageInFlight_ = false;
 
     QLineEdit* Text1;
     QPushButton* Command1;

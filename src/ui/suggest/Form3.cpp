@@ -1,19 +1,16 @@
 #include "Form3.h"
 
 #include "platform/Twips.h"
-#include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"
 #include "ui/WindowPlacement.h"
-#include "ui/main/Form1.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
 
-Form3::Form3(Form1& owner)
+Form3::Form3()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      owner_(owner)
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     // A fixed single border: a title and a close button, no minimise or maximise button, and a
     // size the user cannot change.
@@ -68,11 +65,6 @@ void Form3::onCommand1Clicked()
     QString text = Text1->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
     text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-
-    const QString body = QStringLiteral("c=") + encodeSuggestion(text);
-    owner_.urlfetch(QStringLiteral("http://") + owner_.endpoints().publisherHost +
-                        QStringLiteral("/qzupdate/inlink/a/"),
-                    QStringLiteral("post"), body, QStringLiteral("utf-8"),
-                    QStringLiteral("suggestOK"));
+    Q_EMIT submitted(text);
     close();
 }

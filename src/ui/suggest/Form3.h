@@ -3,26 +3,28 @@
 #include <QWidget>
 
 class CaptionLabel;
-class Form1;
 class QPlainTextEdit;
 class QPushButton;
 
-// The suggestion window: one text box and a submit button. It keeps nothing: the text is sent
-// through the main window, whose suggestOK takes the reply after this window has closed.
+// The suggestion window: one text box and a submit button. It keeps nothing: it hands the text
+// on and closes, and whoever sends it takes the reply after this window has gone.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(Form1& owner);
+    Form3();
 
     // Shows the window. A window that is not open is loaded first (emptied and centred); an open
     // one comes to the front as it is, with the text typed so far.
     void display();
 
+Q_SIGNALS:
+    // The user submitted `text`, its line breaks as CR LF.
+    void submitted(const QString& text);
+
 private:
     void formLoad();
     void onCommand1Clicked();
 
-    Form1& owner_;
     QPlainTextEdit* Text1;
     CaptionLabel* Label1;
     QPushButton* Command1;

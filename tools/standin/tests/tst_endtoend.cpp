@@ -2,9 +2,9 @@
 // export and a suggestion, each through the controls a user would use.
 #include "platform/CodePage.h"
 #include "ui/CaptionLabel.h"
+#include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
 #include "ui/links/Form2.h"
-#include "ui/main/FlexGrid.h"
 #include "ui/main/Form1.h"
 #include "ui/suggest/Form3.h"
 
@@ -157,7 +157,7 @@ void TestEndToEnd::analysis()
     QCOMPARE(boxes.size(), 0);
 
     // The grid: one row per host the tally met, most links on top, ties in the order met.
-    const std::vector<HostTally::Host> met = form->dict.hosts();
+    const std::vector<HostTally::Host> met = form->run.dict.hosts();
     QCOMPARE(int(met.size()), hosts);
     QCOMPARE(tb1->Rows(), hosts + 1);
     int linkSum = 0;
@@ -195,7 +195,7 @@ void TestEndToEnd::analysis()
     QStringList listed;
     for (int r = 1; r < listGrid->Rows(); ++r)
         listed.append(listGrid->TextMatrix(r, 1));
-    QCOMPARE(listed, *form->dict.links(topHost));
+    QCOMPARE(listed, *form->run.dict.links(topHost));
     QCOMPARE(listed.size(), topLinks);
 
     // The export: the hosts in the order met, a line each, then one more line end, in CP936.

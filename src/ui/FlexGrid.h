@@ -34,13 +34,16 @@ public:
     void setCol(int col);
 
     // Reorders the rows below the fixed row by the text of the current column.
-    void setSort(int setting);
+    void setSort(Sort setting);
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
 
     // Appends a row; the TAB-separated pieces of `item` fill its cells from column 0 on.
     void AddItem(const QString& item);
+    // Appends a row of these cells from column 0 on. Texts from outside go in this way, since
+    // they may hold a TAB themselves.
+    void addRow(const QStringList& cells);
 
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);
@@ -53,7 +56,7 @@ public:
     void setTopRow(int row);
 
 Q_SIGNALS:
-    // A double-click on a cell; Row() then names the row clicked.
+    // A double-click on a cell or a row's number; Row() then names the row clicked.
     void DblClick();
 
 protected:

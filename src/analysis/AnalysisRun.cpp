@@ -1,0 +1,105 @@
+#include "AnalysisRun.h"
+
+#include "ResultPage.h"
+
+RunStep AnalysisRun::start()
+{
+    dict = HostTally();
+    domainStr.clear();
+    pause = false;
+    pageNo = 1;
+    running_ = true;
+    RunStep step;
+    step.status = QStringLiteral("正在初始化...");
+    return request(std::move(step));
+}
+
+void AnalysisRun::hold()
+{
+    if (running_)
+        pause = true;
+}
+
+RunStep AnalysisRun::resume()
+{
+    pause = false;
+    if (!running_ || pageInFlight)
+        return {};
+    return request({});
+}
+
+RunStep AnalysisRun::requestFailed(const QString& reason)
+{
+    pageInFlight = false;
+    if (!running_)
+        return {};
+    RunStep step;
+    step.warnings.append(reason);
+    return nextPage(std::move(step));
+}
+
+RunStep AnalysisRun::pageArrived(const QString& html)
+{
+    pageInFlight = false;
+    if (!running_)
+        return {};
+    RunStep step;
+    const ResultPage page = parseResultPage(html);
+    if (!page.total)
+        step.warnings.append(QStringLiteral("Not Match 1"));
+    const qint32 total = page.total.value_or(0);
+    if (page.results.empty()) {
+        step.warnings.append(QStringLiteral("Not Match 2"));
+        return nextPage(std::move(step));
+    }
+
+    for (const ResultPage::Result& result : page.results) {
+        dict.add(result.host.toString(), result.link.toString());
+        if (result.number >= total || result.number >= resultCap)
+            return end(std::move(step));
+    }
+    // The progress line shows the last result taken, once a page: laying out its text once a
+    // result cost more than the rest of the run together.
+    step.status = QStringLiteral("分析中,进度:") + QString::number(page.results.back().number) +
+                  u'/' + QString::number(total);
+    return nextPage(std::move(step));
+}
+
+RunStep AnalysisRun::nextPage(RunStep step)
+{
+    // Nothing lies beyond the thousandth result, so a run whose pages never reach their total
+    // (they fail, or stop listing results) ends after the last page that could hold one instead
+    // of walking on for ever.
+    if (pageNo > resultCap - resultPageStep)
+        return end(std::move(step));
+    pageNo += resultPageStep;
+    // While held, resuming asks for this page.
+    if (pause)
+        return step;
+    return request(std::move(step));
+}
+
+RunStep AnalysisRun::request(RunStep step)
+{
+    pageInFlight = true;
+    step.next = RunStep::Next::RequestPage;
+    step.page = pageNo;
+    return step;
+}
+
+RunStep AnalysisRun::end(RunStep step)
+{
+    running_ = false;
+    step.next = RunStep::Next::End;
+    qint32 hostCount = 0;
+    for (const HostTally::Host& host : dict.hosts()) {
+        ++hostCount;
+        step.rows.append(
+            {QString::number(hostCount), host.name, QString::number(host.links.size()) + u'个'});
+        domainStr += host.name + QStringLiteral("\r\n");
+    }
+    step.status = QStringLiteral("已完成,共") + QString::number(hostCount) +
+                  QStringLiteral("个域名,") + QString::number(dict.linkCount()) +
+                  QStringLiteral("条链接,双击域名可列出链接");
+    return step;
+}

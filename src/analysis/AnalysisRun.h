@@ -1,0 +1,59 @@
+#pragma once
+
+#include "HostTally.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the window does after the run has taken an event: show the warnings (in order, each in its
+// own box), set the status line when `status` is not empty, then do `next`.
+struct RunStep {
+    enum class Next {
+        Wait,        // nothing to send: a reply is on its way, the run is held, or it is idle
+        RequestPage, // ask the explorer for the result page starting at `page`
+        End,         // the run is over: show `rows`, most links first
+    };
+
+    QStringList warnings;
+    QString status;
+    Next next = Next::Wait;
+    qint32 page = 0;
+    // One row per host in the order the run met it: its number, the host, its count with "个".
+    QList<QStringList> rows;
+};
+
+// One analysis run: the walk through the explorer's result pages and the tally of what they list.
+// It has no window and sends nothing; the window passes on what happens (the user's clicks, a
+// page's text, a failed request) and does what the returned step says. The fields keep the
+// program's historical names.
+class AnalysisRun {
+public:
+    // A new run from the first page; what the last run found is dropped.
+    RunStep start();
+    // The user holds the run. A reply on its way is still taken when it comes, but nothing new is
+    // asked for until resume().
+    void hold();
+    // The user lets the run go on. A reply still on its way asks for the next page itself when it
+    // arrives, so no page is asked for twice.
+    RunStep resume();
+
+    // The reply to the last page requested: its text, or why there was none.
+    RunStep pageArrived(const QString& html);
+    RunStep requestFailed(const QString& reason);
+
+    bool running() const { return running_; }
+
+    qint32 pageNo = 0;         // `b` of the next result page: 1, 51, 101, ...
+    bool pause = false;        // true while the user holds the run
+    bool pageInFlight = false; // a requested page has not answered yet
+    HostTally dict;            // the links of the run, by host
+    QString domainStr;         // the hosts of the last ended run, each followed by CR LF
+
+private:
+    RunStep nextPage(RunStep step);
+    RunStep request(RunStep step);
+    RunStep end(RunStep step);
+
+    bool running_ = false;
+};

@@ -1,0 +1,208 @@
+#include "FlexGrid.h"
+
+#include "FlexGridModel.h"
+#include "platform/Twips.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int defaultColWidth = 960; // twips
+
+Qt::Alignment alignmentFromCode(int code)
+{
+    static constexpr Qt::Alignment horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    static constexpr Qt::Alignment vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    if (code < 0 || code > 8)
+        return {}; // general: decided per cell
+    return horizontal[code / 3] | vertical[code % 3];
+}
+
+// A header of fixed depth: the grid fixes the row header's width and the column header's height.
+// The view asks its headers for their size hints after every change of rows, and the plain header
+// then measures the label of every row, for a depth the view clamps to the fixed one anyway: at
+// the end of a run that cost more than drawing the grid.
+class FixedDepthHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+    QSize sizeHint() const override
+    {
+        return orientation() == Qt::Vertical ? QSize(minimumWidth(), length())
+                                             : QSize(length(), minimumHeight());
+    }
+};
+
+} // namespace
+
+FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
+    : QTableView(parent), model_(new FlexGridModel(rows, cols, this))
+{
+    setHorizontalHeader(new FixedDepthHeader(Qt::Horizontal, this));
+    setVerticalHeader(new FixedDepthHeader(Qt::Vertical, this));
+    setModel(model_);
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setVerticalScrollMode(ScrollPerItem);
+    setWordWrap(false);
+    // Tab leaves the grid for the next control, as in any form; the arrow keys move between rows.
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    verticalHeader()->setSectionsClickable(false);
+    verticalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    colWidths_.fill(defaultColWidth, model_->cols());
+    applyHeaderSizes();
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT DblClick(); });
+    // The row numbers sit in the fixed column, which is the vertical header: a double-click on a
+    // number means its row as much as a double-click on the row's text does.
+    connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int section) {
+        setCurrentIndex(model_->index(section, std::max(col_ - 1, 0)));
+        Q_EMIT DblClick();
+    });
+}
+
+FlexGrid::~FlexGrid() = default;
+
+void FlexGrid::applyHeaderSizes()
+{
+    // Rows as high as a line of the grid's font with a little air, like a list, not a form.
+    const int rowHeight = fontMetrics().height() + 4;
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    horizontalHeader()->setFixedHeight(rowHeight);
+    verticalHeader()->setFixedWidth(twipsToPixels(colWidths_[0]));
+    for (int c = 1; c < colWidths_.size(); ++c)
+        horizontalHeader()->resizeSection(c - 1, twipsToPixels(colWidths_[c]));
+}
+
+void FlexGrid::Clear()
+{
+    model_->clear();
+}
+
+int FlexGrid::Rows() const
+{
+    return model_->rows();
+}
+
+void FlexGrid::setRows(int rows)
+{
+    model_->setRows(rows);
+}
+
+int FlexGrid::Cols() const
+{
+    return model_->cols();
+}
+
+int FlexGrid::Row() const
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid())
+        return current.row() + 1;
+    return Rows() > 1 ? 1 : 0;
+}
+
+void FlexGrid::setRow(int row)
+{
+    syncView();
+    if (row >= 1 && row < Rows())
+        setCurrentIndex(model_->index(row - 1, std::max(col_ - 1, 0)));
+}
+
+int FlexGrid::Col() const
+{
+    return col_;
+}
+
+void FlexGrid::setCol(int col)
+{
+    if (col >= 0 && col < Cols())
+        col_ = col;
+}
+
+void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.isValid())
+        col_ = current.column() + 1;
+}
+
+void FlexGrid::setSort(Sort setting)
+{
+    if (setting == SortGenericAscending || setting == SortGenericDescending) {
+        model_->sortRows(col_, setting == SortGenericDescending);
+        syncView();
+    }
+}
+
+QString FlexGrid::TextMatrix(int row, int col) const
+{
+    return model_->text(row, col);
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString& text)
+{
+    model_->setText(row, col, text);
+}
+
+void FlexGrid::AddItem(const QString& item)
+{
+    model_->append(item.split(u'\t'));
+}
+
+void FlexGrid::addRow(const QStringList& cells)
+{
+    model_->append(cells);
+}
+
+int FlexGrid::ColWidth(int col) const
+{
+    return col >= 0 && col < colWidths_.size() ? colWidths_[col] : 0;
+}
+
+void FlexGrid::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= colWidths_.size())
+        return;
+    colWidths_[col] = std::max(twips, 0);
+    if (col == 0)
+        verticalHeader()->setFixedWidth(twipsToPixels(colWidths_[0]));
+    else
+        horizontalHeader()->resizeSection(col - 1, twipsToPixels(colWidths_[col]));
+}
+
+void FlexGrid::setColAlignment(int col, int code)
+{
+    model_->setAlignment(col, alignmentFromCode(code));
+}
+
+void FlexGrid::syncView() const
+{
+    // The view learns of appended rows on the next event-loop turn; a caller that scrolls or
+    // reads the scroll position needs them now.
+    auto* self = const_cast<FlexGrid*>(this);
+    model_->flush();
+    self->executeDelayedItemsLayout();
+    self->updateGeometries();
+}
+
+int FlexGrid::TopRow() const
+{
+    syncView();
+    return verticalScrollBar()->value() + 1;
+}
+
+void FlexGrid::setTopRow(int row)
+{
+    syncView();
+    verticalScrollBar()->setValue(row - 1);
+}
