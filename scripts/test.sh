@@ -3,9 +3,18 @@
 # runs the whole test suite; then runs it again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every fuzz target for 20 seconds. Any failure, sanitizer
 # report or leak fails the run. Run as root on a fresh Debian 12 machine: scripts/test.sh
+#
+# For everyday edits, `scripts/test.sh --quick` builds (in build/quick) and runs the suite once:
+# no packages installed, no sanitizer build, no fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+
+if [[ ${1:-} == --quick ]]; then
+    cmake -S . -B build/quick -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WARNINGS_AS_ERRORS=ON
+    cmake --build build/quick -j"$jobs"
+    exec ctest --test-dir build/quick --output-on-failure -j"$jobs"
+fi
 
 # desktop-file-utils and appstream check the desktop entry and the AppStream metainfo.
 scripts/deps.sh desktop-file-utils appstream
