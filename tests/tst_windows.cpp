@@ -1,0 +1,244 @@
+// The windows as a user meets them, offscreen, with one in-process server for both services.
+#include "support/HttpFixture.h"
+#include "support/ResultPages.h"
+#include "ui/CaptionLabel.h"
+#include "ui/FlexGrid.h"
+#include "ui/MessageBox.h"
+#include "ui/links/Form2.h"
+#include "ui/main/Form1.h"
+#include "ui/suggest/Form3.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The cells below the fixed row: "|" after each but a row's last, which gets a line end.
+static QString cells(const FlexGrid* grid)
+{
+    QString result;
+    for (int r = 1; r < grid->Rows(); ++r)
+        for (int c = 0; c < grid->Cols(); ++c)
+            result += grid->TextMatrix(r, c) + (c + 1 < grid->Cols() ? u'|' : u'\n');
+    return result;
+}
+
+// A user's double-click on a row's text, or on its number in the fixed column.
+static void doubleClick(FlexGrid* grid, int row, bool onNumber)
+{
+    QTRY_VERIFY(grid->model()->rowCount() >= row); // appended rows reach the view a turn later
+    if (onNumber)
+        return QTest::mouseDClick(grid->verticalHeader()->viewport(), Qt::LeftButton, {},
+                                  {4, grid->rowViewportPosition(row - 1) + 4});
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+class TestWindows : public QObject {
+    Q_OBJECT
+public Q_SLOTS:
+    void open(const QUrl& url) { opened_.append(url.toString()); }
+
+private:
+    template <typename T = CaptionLabel> T* child(const QString& name) const
+    {
+        return form_->findChild<T*>(name);
+    }
+    // What the server was asked at `path`: the method, then the body or the decoded query.
+    QStringList asked(const QString& path) const
+    {
+        QStringList result;
+        for (const HttpFixture::Request& r : server_->requests())
+            if (r.path == path)
+                result.append(QString::fromUtf8(r.method + ' ' + r.body) +
+                              r.query.toString(QUrl::FullyDecoded));
+        return result;
+    }
+    QStringList boxes() const
+    {
+        QStringList result;
+        for (const MessageBox::Shown& box : boxes_)
+            result.append(box.title + u':' + box.text);
+        return result;
+    }
+
+    std::unique_ptr<HttpFixture> server_;
+    std::unique_ptr<Form1> form_;
+    QList<MessageBox::Shown> boxes_;
+    QStringList opened_;
+    // Result pages by b: 1, 51, ...; an empty one answers 404. Nothing else is ever answered.
+    QByteArrayList pages_;
+
+private Q_SLOTS:
+    void init()
+    {
+        MessageBox::setRecorder(&boxes_);
+        QDesktopServices::setUrlHandler(u"http"_qs, this, "open");
+        server_ = std::make_unique<HttpFixture>();
+        server_->setScript([this](const HttpFixture::Request& request) {
+            const int page = (request.query.queryItemValue(u"b"_qs).toInt() - 1) / 50;
+            if (request.path != u"/search" || page >= pages_.size())
+                return HttpFixture::Reply::silence();
+            return HttpFixture::Reply::answer(pages_[page], pages_[page].isEmpty() ? 404 : 200);
+        });
+        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    void cleanup()
+    {
+        form_.reset();
+        QDesktopServices::unsetUrlHandler(u"http"_qs);
+        MessageBox::setRecorder(nullptr);
+        boxes_.clear();
+        opened_.clear();
+    }
+    void replyHandlers()
+    {
+        for (const QString& name : {u"fetchResult"_qs, u"showNews"_qs, u"suggestOK"_qs})
+            QVERIFY2(hasReplyHandler(*form_, name), qPrintable(name));
+        QVERIFY(!hasReplyHandler(*form_, u"fetchresult"_qs));
+    }
+    void geometry_data()
+    {
+        QTest::addColumn<QRect>("pixels"); // twips / 15, halves to even; the row names the control
+        QTest::newRow("Text1") << QRect(87, 16, 218, 25);
+        QTest::newRow("tb1") << QRect(23, 64, 393, 257);
+    }
+    void geometry()
+    {
+        QFETCH(QRect, pixels);
+        QCOMPARE(child<QWidget>(QString::fromLatin1(QTest::currentDataTag()))->geometry(), pixels);
+    }
+    void run()
+    {
+        // A page without total or results, a failed one, then the last, which meets c, d, a, b.
+        QStringList met{u"http://c.example/"_qs, u"http://d.example/"_qs};
+        met << QStringList(9, u"http://a.example/"_qs) << QStringList(12, u"http://b.example/"_qs);
+        pages_ = {resultPage({}, {}), {}, resultPage(u"123"_qs, met, 101)};
+        auto* command1 = child<QWidget>(u"Command1"_qs);
+        auto* command2 = child<QPushButton>(u"Command2"_qs);
+        QTest::keyClicks(child<QWidget>(u"Text1"_qs), u" a b "_qs);
+        QTest::mouseClick(command1, Qt::LeftButton);
+        QVERIFY(!command1->isEnabled() && command2->isEnabled());
+        // Held before the first page is in: that page is still taken, the next one waits.
+        QTest::mouseClick(command2, Qt::LeftButton);
+        QCOMPARE(command2->text(), u"开始"_qs);
+        QTRY_COMPARE(boxes_.size(), 2);
+        QVERIFY(!form_->run.pageInFlight);
+        QTest::mouseClick(command2, Qt::LeftButton);
+        QCOMPARE(command2->text(), u"暂停"_qs);
+        QTRY_VERIFY(command1->isEnabled());
+        QVERIFY(!command2->isEnabled() && child(u"Label3"_qs)->isVisible());
+        QCOMPARE(asked(u"/search"_qs).first(), u"GET p= a b &bwm=i&bwmf=s&bwmo=s&b=1"_qs);
+        QCOMPARE(boxes() << child(u"Label1"_qs)->caption() << cells(child<FlexGrid>(u"tb1"_qs)),
+                 (QStringList{
+                     u"Warning:Not Match 1"_qs, u"Warning:Not Match 2"_qs, u"Warning:404"_qs,
+                     u"已完成,共4个域名,23条链接,双击域名可列出链接"_qs,
+                     u"4|b.example|12个\n3|a.example|9个\n1|c.example|1个\n2|d.example|1个\n"_qs}));
+        // The export, then one the site text forbids, as it goes into the file name.
+        QTemporaryDir folder;
+        form_->programFolder = folder.path();
+        QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
+        QFile file(folder.filePath(u" a b 外链域名.txt"_qs));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "c.example\r\nd.example\r\na.example\r\nb.example\r\n\r\n");
+        QTest::keyClicks(child<QWidget>(u"Text1"_qs), u"/x"_qs);
+        QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
+        QCOMPARE(boxes().mid(3),
+                 (QStringList{u"提示:导出到"_qs + file.fileName() + u"成功!"_qs,
+                              u"Warning:导出到"_qs + folder.path() +
+                                  u"/ a b /x外链域名.txt失败:站点名含有\"/\",不能用作文件名"_qs}));
+    }
+    void linkList()
+    {
+        // A link without a host counts for the host before it.
+        pages_ = {resultPage(u"6"_qs, {u"http://a.example/1"_qs, u"http://a.example/2"_qs,
+                                       u"http://t\tb.example/1"_qs, u"http://t.example?q=x\ty"_qs,
+                                       u"http://c.example/1"_qs, u"http://c.example/2"_qs})};
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(cells(tb1), u"1|a.example|2个\n2|t\tb.example|2个\n3|c.example|2个\n"_qs);
+        // By the texts: a host's list, then a link of it.
+        doubleClick(tb1, 2, false);
+        QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
+        auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
+        QCOMPARE(cells(links), u"1|http://t\tb.example/1\n2|http://t.example?q=x\ty\n"_qs);
+        doubleClick(links, 2, false);
+        // By the numbers, with the list open: the same window, filled anew.
+        doubleClick(tb1, 3, true);
+        QCOMPARE(cells(links), u"1|http://c.example/1\n2|http://c.example/2\n"_qs);
+        doubleClick(links, 1, true);
+        QCOMPARE(opened_, (QStringList{u"http://t.example?q=x%09y#From:"_qs + server_->host(),
+                                       u"http://c.example/1#From:"_qs + server_->host()}));
+    }
+    void news()
+    {
+        const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/");
+        server_->setScript([bulletin](auto&) { return HttpFixture::Reply::answer(bulletin); });
+        // A window that asks anew, of a version older than the bulletin's, which is in GB2312.
+        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption(),
+                     u"新|B"_qs);
+        QCOMPARE(asked(u"/qzupdate/inlink/"_qs).last(), u"GET ver=200912290"_qs);
+        QVERIFY(!child<QWidget>(u"Command1"_qs)->isEnabled());
+        QTest::mouseClick(child(u"news0"_qs), Qt::LeftButton); // it has no link
+        QVERIFY(opened_.isEmpty());
+        QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
+        QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
+    }
+    void suggestion_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("seen"); // the request, then the box
+        const QString thanks =
+            u"您的建议已经提交成功，我会总结所有建议意见对功能进行更新，谢谢。"_qs;
+        QTest::newRow("thanked") << u"中\na b"_qs << 200
+                                 << QStringList{u"POST c=%D6%D0%0D%0Aa+b"_qs, u"提示:"_qs + thanks};
+        QTest::newRow("failed")
+            << u"x&y"_qs << 500
+            << QStringList{u"POST c=x%26y"_qs,
+                           u"Warning:您的建议未能送达，请稍后再提交一次。\n原因：500"_qs};
+    }
+    void suggestion()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, status);
+        QFETCH(QStringList, seen);
+        server_->setScript([status](auto&) { return HttpFixture::Reply::answer("OK", status); });
+        QTest::mouseClick(child(u"Label2"_qs), Qt::LeftButton);
+        Form3* window = nullptr;
+        QTRY_VERIFY((window = qobject_cast<Form3*>(QApplication::activeWindow())));
+        window->findChild<QPlainTextEdit*>(u"Text1"_qs)->insertPlainText(typed);
+        QTest::mouseClick(window->findChild<QWidget*>(u"Command1"_qs), Qt::LeftButton);
+        QTRY_COMPARE(asked(u"/qzupdate/inlink/a/"_qs) + boxes(), seen);
+    }
+    void wheel()
+    {
+        auto* mainGrid = child<FlexGrid>(u"tb1"_qs);
+        for (int i = 1; i <= 60; ++i)
+            mainGrid->addRow({QString::number(i), u"h.example"_qs, u"1个"_qs});
+        Form2 list;
+        list.showLinks(u"h.example"_qs, QStringList(60, u"http://h.example/"_qs));
+        auto* listGrid = list.findChild<FlexGrid*>(u"tb1"_qs);
+        mainGrid->setTopRow(10);
+        listGrid->setTopRow(10);
+        // Turns over the main window move the grid of whichever window is active.
+        for (QWidget* active : {static_cast<QWidget*>(form_.get()), static_cast<QWidget*>(&list)}) {
+            active->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(active));
+            QWheelEvent turn({9, 9}, mainGrid->viewport()->mapToGlobal(QPointF(9, 9)), {},
+                             {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(mainGrid->viewport(), &turn);
+        }
+        QCOMPARE(QPoint(mainGrid->TopRow(), listGrid->TopRow()), QPoint(11, 11));
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
