@@ -54,7 +54,10 @@ HostListExport exportHostList(const QString& folder, const QString& site, const 
             break;
         written += more;
     }
-    if (written != bytes.size() || !file.commit()) {
+    // A list smaller than the file's buffer reaches the disk only when the buffer is flushed, and
+    // commit() would not report a failure there but put the truncated file in place. Like a write,
+    // a flush stops short without an error at first; flushing again brings the error out.
+    if (written != bytes.size() || !(file.flush() || file.flush()) || !file.commit()) {
         result.reason = file.errorString();
         return result;
     }

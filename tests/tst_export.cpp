@@ -1,0 +1,114 @@
+#include "analysis/HostListExport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// Site; bin/ (with a good list, ":ro", " full"); where the list goes, or "!" and part of why not.
+using Export = std::tuple<QString, QString, QString>;
+
+const QString listName = u"site外链域名.txt"_qs;
+const QByteArray good = "good.example\r\n\r\n";
+
+bool setMode(const QString& path, int mode)
+{
+    return QFile::setPermissions(path, QFile::Permissions::fromInt(mode));
+}
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void exportHostList_data();
+    void exportHostList();
+
+private:
+    std::unique_ptr<QTemporaryDir> root;
+    std::map<const char*, std::optional<QByteArray>> saved;
+};
+
+void TestExport::init()
+{
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
+        saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    root = std::make_unique<QTemporaryDir>();
+    QVERIFY(setMode(root->path(), 0x7777));
+    qputenv("HOME", QFile::encodeName(root->filePath(u"home"_qs)));
+    qunsetenv("XDG_CONFIG_HOME");
+    std::signal(SIGXFSZ, SIG_IGN); // past the file size limit a write fails instead
+}
+
+void TestExport::cleanup()
+{
+    for (const auto& [name, value] : saved)
+        value ? qputenv(name, *value) : qunsetenv(name);
+    setMode(root->filePath(u"bin"_qs), 0x7777);
+    root.reset();
+}
+
+void TestExport::exportHostList_data()
+{
+    QTest::addColumn<Export>("e");
+    QTest::newRow("over the old") << Export{u"site"_qs, u"bin"_qs, u"bin"_qs};
+    QTest::newRow("folder read-only") << Export{u"site"_qs, u"bin:ro"_qs, u"home/Documents"_qs};
+    QTest::newRow("no folder") << Export{u"site"_qs, {}, u"home/Documents"_qs};
+    QTest::newRow("slash") << Export{u"../site"_qs, u"bin"_qs, u"!\"/\""_qs};
+    QTest::newRow("NUL") << Export{u"a\0b"_qs, u"bin"_qs, u"!空字符"_qs};
+    QTest::newRow("list read-only") << Export{u"site"_qs, u"bin list:ro"_qs, u"!"_qs};
+    QTest::newRow("disk full") << Export{u"site"_qs, u"bin full"_qs, u"!"_qs};
+}
+
+void TestExport::exportHostList()
+{
+    QFETCH(Export, e);
+    const auto& [site, setup, outcome] = e;
+    const QString bin = root->filePath(u"bin"_qs);
+    QFile old(bin + u'/' + listName);
+    if (setup.contains(u"bin"))
+        QVERIFY(QDir().mkdir(bin) && old.open(QIODevice::WriteOnly) && old.write(good) == 16 &&
+                old.flush() &&
+                setMode(old.fileName(), setup.contains(u"list:ro") ? 0x4444 : 0x6666) &&
+                setMode(bin, setup.contains(u"bin:ro") ? 0x5555 : 0x7777));
+
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit full{setup.contains(u"full") ? 4096 : unlimited.rlim_cur, unlimited.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &full);
+    // As the user "nobody" when run as root, so that permissions bind; the raw system call
+    // changes this thread alone and keeps root to return to.
+    const bool nobody = geteuid() == 0 && syscall(SYS_setresuid, 65534, 65534, 0) == 0;
+    const HostListExport done = ::exportHostList(
+        hostListFolder(bin), site, u"\r\na.example\r\n中文.cn\r\n"_qs.repeated(300)); // 6600 bytes
+    if (nobody)
+        syscall(SYS_setresuid, 0, 0, 0);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+
+    const bool failed = outcome.startsWith(u'!');
+    const QString folder = failed ? bin : root->filePath(outcome);
+    if (failed)
+        QVERIFY2(!done.ok && !done.reason.isEmpty() && done.reason.contains(outcome.mid(1)) &&
+                     !done.reason.contains(u"Unknown error"),
+                 qPrintable(done.reason));
+    else
+        QVERIFY2(done.ok && done.path == folder + u'/' + listName, qPrintable(done.reason));
+    // The old list kept, or the new one in CP936 with CR LF and one more; nothing beside it.
+    QFile list(folder + u'/' + listName);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(),
+             failed
+                 ? good
+                 : QByteArray("\r\na.example\r\n\xD6\xD0\xCE\xC4.cn\r\n").repeated(300) + "\r\n");
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{listName});
+}
+
+QTEST_GUILESS_MAIN(TestExport)
+#include "tst_export.moc"
