@@ -4,7 +4,6 @@
 #include <QMetaEnum>
 #include <QPointer>
 #include <QTcpSocket>
-#include <QTimer>
 
 QByteArray HttpFixture::Request::header(QByteArrayView name) const
 {
@@ -51,11 +50,6 @@ bool HttpFixture::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
     requests_.append(recorded);
 
     const Reply reply = script_ ? script_(recorded) : Reply{};
-    Q_EMIT requestReceived();
-    if (reply.reset) {
-        socket->abort();
-        return true;
-    }
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> connection(socket);
     auto answer = [responder, reply, connection] {
@@ -71,14 +65,10 @@ bool HttpFixture::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
         if ((reply.closeAfter || !reply.announceLength) && connection)
             connection->disconnectFromHost();
     };
-    if (reply.never) {
+    if (reply.never)
         silent_.append(responder); // the connection stays open and silent
-
-    } else if (reply.delayMs > 0) {
-        QTimer::singleShot(reply.delayMs, this, answer);
-    } else {
+    else
         answer();
-    }
     return true;
 }
 

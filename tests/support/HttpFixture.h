@@ -25,17 +25,14 @@ public:
 
         // The value of a header, compared regardless of letter case; null when absent.
         QByteArray header(QByteArrayView name) const;
-        bool hasHeader(QByteArrayView name) const { return !header(name).isNull(); }
     };
 
     struct Reply {
         int status = 200;
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs = 0;            // answer later
         bool never = false;         // never answer
         bool closeAfter = false;    // close the connection once the answer is written
-        bool reset = false;         // drop the connection without answering
         bool announceLength = true; // without it the body runs until the connection closes
 
         static Reply answer(QByteArray body, int status = 200);
@@ -51,9 +48,6 @@ public:
 
     void setScript(Script script) { script_ = std::move(script); }
     const QList<Request>& requests() const { return requests_; }
-
-Q_SIGNALS:
-    void requestReceived();
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
