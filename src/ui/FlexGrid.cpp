@@ -159,9 +159,9 @@ void FlexGrid::AddItem(const QString& item)
     model_->append(item.split(u'\t'));
 }
 
-void FlexGrid::addRow(const QStringList& cells)
+void FlexGrid::addRow(QStringList cells)
 {
-    model_->append(cells);
+    model_->append(std::move(cells));
 }
 
 int FlexGrid::ColWidth(int col) const

@@ -43,7 +43,7 @@ public:
     void AddItem(const QString& item);
     // Appends a row of these cells from column 0 on. Texts from outside go in this way, since
     // they may hold a TAB themselves.
-    void addRow(const QStringList& cells);
+    void addRow(QStringList cells);
 
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);

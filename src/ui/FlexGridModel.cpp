@@ -89,7 +89,9 @@ void FlexGridModel::setRows(int rows)
 
 void FlexGridModel::append(QStringList cells)
 {
-    cells.resize(cols_);
+    // A list the caller still shares is copied by any resize, even to its own size.
+    if (cells.size() != cols_)
+        cells.resize(cols_);
     cells_.push_back(std::move(cells));
     if (!flushQueued_) {
         flushQueued_ = true;

@@ -221,7 +221,7 @@ void Form1::fetchResult(qint16 er, const QString& html)
     takeStep(er != 0 ? run.requestFailed(html) : run.pageArrived(html));
 }
 
-void Form1::takeStep(const RunStep& step)
+void Form1::takeStep(RunStep step)
 {
     for (const QString& warning : step.warnings)
         MessageBox::show(this, warning, QStringLiteral("Warning"));
@@ -234,7 +234,7 @@ void Form1::takeStep(const RunStep& step)
         requestResultPage(step.page);
         break;
     case RunStep::Next::End:
-        endRun(step.rows);
+        endRun(std::move(step.rows));
         break;
     }
 }
@@ -249,10 +249,10 @@ void Form1::requestResultPage(qint32 b)
              QStringLiteral("fetchResult"));
 }
 
-void Form1::endRun(const QList<QStringList>& rows)
+void Form1::endRun(QList<QStringList> rows)
 {
-    for (const QStringList& row : rows)
-        tb1->addRow(row);
+    for (QStringList& row : rows)
+        tb1->addRow(std::move(row));
     // Most links on top; the numbers in column 0 keep the order in which the run met the hosts.
     tb1->setCol(2);
     tb1->setSort(FlexGrid::SortGenericDescending);

@@ -62,9 +62,9 @@ private:
 
     void onCommand1Clicked();
     void onCommand2Clicked();
-    void takeStep(const RunStep& step);
+    void takeStep(RunStep step);
     void requestResultPage(qint32 b);
-    void endRun(const QList<QStringList>& rows);
+    void endRun(QList<QStringList> rows);
 
     void onLabel3Clicked();
     void onTb1DoubleClicked();
