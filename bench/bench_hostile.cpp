@@ -1,4 +1,4 @@
-// How long pages built to hurt and the bulletins of tests/tst_news.cpp take:
+// How long pages built to hurt and oversized bulletins take:
 // the reading alone (decode, parse, tally; the charset scan; the bulletin parser) and the whole
 // of the window's handling (the handler, the grid, the labels, one paint). Each should take well
 // under a second.
