@@ -5,6 +5,7 @@
 #include "BenchPages.h"
 #include "BenchStats.h"
 #include "PageServer.h"
+#include "RunDriver.h"
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
@@ -25,65 +26,6 @@
 namespace {
 
 constexpr int runHosts = 113;
-
-// Tells when a run has ended: the query button is enabled again as its last step.
-class EndWatch : public QObject {
-public:
-    explicit EndWatch(QPushButton& command1) : command1_(command1)
-    {
-        command1.installEventFilter(this);
-    }
-
-    void reset() { ended_ = false; }
-    bool ended() const { return ended_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == &command1_ && event->type() == QEvent::EnabledChange &&
-            command1_.isEnabled())
-            ended_ = true;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QPushButton& command1_;
-    bool ended_ = false;
-};
-
-// Counts the events the application delivers while it is installed.
-class EventCount : public QObject {
-public:
-    EventCount() { qApp->installEventFilter(this); }
-    ~EventCount() override { qApp->removeEventFilter(this); }
-    long long count = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        ++count;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// From the click on the query button until the run has ended and the window has done all that
-// the end left it to do (lay the grid out, draw it): until an event-loop turn finds nothing left.
-[[gnu::noinline]] double timeRun(QApplication& app, QPushButton& command1, EndWatch& watch)
-{
-    watch.reset();
-    QElapsedTimer timer;
-    timer.start();
-    command1.click();
-    while (!watch.ended())
-        app.processEvents(QEventLoop::WaitForMoreEvents);
-    const EventCount events;
-    long long seen;
-    do {
-        seen = events.count;
-        app.processEvents();
-    } while (events.count != seen);
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // The same pages, one request after another, nothing done with the bodies but reading them.
 [[gnu::noinline]] double timeFloor(QNetworkAccessManager& manager, const QList<QUrl>& urls)
@@ -144,18 +86,18 @@ int main(int argc, char** argv)
     EndWatch watch(*command1);
 
     // One of each first: connections opened, caches warm.
-    timeRun(app, *command1, watch);
+    timeRun(*command1, watch);
     timeFloor(manager, urls);
 
     std::vector<double> runs, floors, ratios;
     for (int i = 0; i < repetitions; ++i) {
         double run, floor;
         if (i % 2) {
-            run = timeRun(app, *command1, watch);
+            run = timeRun(*command1, watch);
             floor = timeFloor(manager, urls);
         } else {
             floor = timeFloor(manager, urls);
-            run = timeRun(app, *command1, watch);
+            run = timeRun(*command1, watch);
         }
         runs.push_back(run);
         floors.push_back(floor);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, in build/bench) and runs them all: one result page, a whole run
-# against its floor, start-up and peak memory, and how the stages grow with the links of a run.
+# against its floor, start-up and peak memory, a working day of runs against the stand-in, and how
+# the stages grow with the links of a run.
 # Prints each benchmark's own table, then a summary against the targets. Run as root:
 #   scripts/bench.sh [build folder, default build/bench]
 # The machine should be otherwise idle; ratios are measured side by side in one process, so they
@@ -13,7 +14,7 @@ scripts/deps.sh libbenchmark-dev
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
     -DOSTREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup
+cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak
 bin="$build/bench"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -27,6 +28,8 @@ echo "== a whole run against its floor"
 "$bin/bench_run" | tee "$out/run.txt"
 echo "== start-up and peak memory"
 "$bin/bench_startup" | tee "$out/startup.txt"
+echo "== a working day: 300 runs against the stand-in process"
+"$bin/bench_soak" | tee "$out/soak.txt"
 echo "== growth with the links of a run"
 "$bin/bench_growth" --benchmark_out="$out/growth.csv" --benchmark_out_format=csv
 
@@ -59,6 +62,10 @@ row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms"
 row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
 row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
 row "peak memory, one 1000-result run" "$(result "$out/startup.txt" run_peak_mib) MiB" "<= 45 MiB"
+row "soak: memory growth, round 10 to 300" "$(result "$out/soak.txt" soak_rss_growth_mib) MiB" "<= 2 MiB"
+row "soak: open file descriptors" "$(result "$out/soak.txt" soak_fds)" "flat"
+row "soak: live QObjects" "$(result "$out/soak.txt" soak_objects)" "flat"
+row "soak: last ten runs / first ten (cpu)" "$(result "$out/soak.txt" soak_time_ratio)" "<= 1.10"
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
