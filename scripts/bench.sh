@@ -14,7 +14,8 @@ scripts/deps.sh libbenchmark-dev
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
     -DOSTREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak
+cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak \
+    bench_stall
 bin="$build/bench"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -26,6 +27,8 @@ echo "== one result page, GB2312 decoding, suggestion encoding"
 "$bin/bench_page" --benchmark_out="$out/page.csv" --benchmark_out_format=csv
 echo "== a whole run against its floor"
 "$bin/bench_run" | tee "$out/run.txt"
+echo "== the longest stall of the event loop"
+"$bin/bench_stall" | tee "$out/stall.txt"
 echo "== start-up and peak memory"
 "$bin/bench_startup" | tee "$out/startup.txt"
 echo "== a working day: 300 runs against the stand-in process"
@@ -58,6 +61,11 @@ done
 row "run of 1000 results" "$(result "$out/run.txt" run_ms) ms" "-"
 row "floor (bare fetch loop)" "$(result "$out/run.txt" floor_ms) ms" "-"
 row "run / floor" "$(result "$out/run.txt" run_floor_ratio)" "<= 1.5"
+row "run, server waiting 20 ms a reply" "$(result "$out/run.txt" slow_run_ms) ms" "-"
+row "floor, server waiting 20 ms a reply" "$(result "$out/run.txt" slow_floor_ms) ms" "-"
+row "run / floor, 20 ms a reply" "$(result "$out/run.txt" slow_run_floor_ratio)" "<= 1.5"
+row "stall: 1000-result run and its end" "$(result "$out/stall.txt" stall_run_ms) ms" "<= 16 ms"
+row "stall: a page of 100 000 results" "$(result "$out/stall.txt" stall_hostile_ms) ms" "<= 100 ms"
 row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
 row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
 row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
