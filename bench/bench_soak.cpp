@@ -76,8 +76,8 @@ Sample sample()
             s.rssMiB = resident * double(sysconf(_SC_PAGESIZE)) / (1024 * 1024);
         std::fclose(statm);
     }
-    s.fds = long(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System |
-                                                                     QDir::NoDotAndDotDot)
+    s.fds = long(QDir(QStringLiteral("/proc/self/fd"))
+                     .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                      .size());
     s.objects = liveObjects;
     return s;
@@ -128,9 +128,9 @@ int main(int argc, char** argv)
         if (!host.isEmpty())
             standin.readAllStandardOutput();
     });
-    standin.start(QStringLiteral(OSTREL_STANDIN_PATH),
-                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
-                   data.path()});
+    standin.start(
+        QStringLiteral(OSTREL_STANDIN_PATH),
+        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data.path()});
     while (host.isEmpty() && standin.state() != QProcess::NotRunning)
         standin.waitForReadyRead(30'000);
     if (host.isEmpty())
@@ -202,7 +202,9 @@ int main(int argc, char** argv)
 
     // Wall time shows what the user waits; on a busy machine with two processes taking turns it
     // jumps between levels, so the comparison of first and last rounds is made on processor time.
-    auto firstTen = [](const std::vector<double>& v) { return median({v.begin(), v.begin() + 10}); };
+    auto firstTen = [](const std::vector<double>& v) {
+        return median({v.begin(), v.begin() + 10});
+    };
     auto lastTen = [](const std::vector<double>& v) { return median({v.end() - 10, v.end()}); };
     const double timeRatio = lastTen(bigCpu) / firstTen(bigCpu);
     std::printf("%-44s %12s %12s\n", "soak: after round", "10", QByteArray::number(rounds).data());
@@ -211,7 +213,8 @@ int main(int argc, char** argv)
     std::printf("%-44s %12ld %12ld\n", "live QObjects", early.objects, late.objects);
     std::printf("%-44s %12s %12s\n", "1000-result run, median of the", "first ten", "last ten");
     std::printf("%-44s %12.3f %12.3f\n", "  wall time (ms)", firstTen(bigRuns), lastTen(bigRuns));
-    std::printf("%-44s %12.3f %12.3f\n", "  processor time (ms)", firstTen(bigCpu), lastTen(bigCpu));
+    std::printf("%-44s %12.3f %12.3f\n", "  processor time (ms)", firstTen(bigCpu),
+                lastTen(bigCpu));
     std::printf("%d rounds, %d suggestion windows opened\n", rounds, suggestions);
     std::printf("RESULT soak_rss_early_mib %.2f\nRESULT soak_rss_late_mib %.2f\n"
                 "RESULT soak_rss_growth_mib %.2f\n",

@@ -24,7 +24,8 @@ namespace {
 QHash<int, QByteArray> hostilePages()
 {
     QHash<int, QByteArray> pages = benchRunPages(113);
-    QByteArray many = QStringLiteral("外链 共 <strong>%1</strong> 条\n").arg(benchSiteTotal).toUtf8();
+    QByteArray many =
+        QStringLiteral("外链 共 <strong>%1</strong> 条\n").arg(benchSiteTotal).toUtf8();
     for (int i = 0; i < 100'000; ++i) {
         const QByteArray link = i % 2 ? QByteArray("http://h" + QByteArray::number(i) + ".example/")
                                       : QByteArray("http://one.example/" + QByteArray::number(i));
