@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -29,8 +30,8 @@ QByteArray response(const QByteArray* page)
 
 } // namespace
 
-PageServer::PageServer(QHash<int, QByteArray> pages)
-    : pages_(std::move(pages)), server_(new QTcpServer)
+PageServer::PageServer(QHash<int, QByteArray> pages, int delayMs)
+    : pages_(std::move(pages)), server_(new QTcpServer), delayMs_(delayMs)
 {
     server_->moveToThread(&thread_);
     QObject::connect(&thread_, &QThread::finished, server_, &QObject::deleteLater);
@@ -47,7 +48,12 @@ PageServer::PageServer(QHash<int, QByteArray> pages)
                     const QList<QByteArray> parts = line.split(' ');
                     const int b = parts.size() >= 2 ? pageOf(parts[1]) : 0;
                     const auto page = pages_.constFind(b);
-                    socket->write(response(page == pages_.cend() ? nullptr : &*page));
+                    QByteArray answer = response(page == pages_.cend() ? nullptr : &*page);
+                    if (delayMs_ == 0)
+                        socket->write(answer);
+                    else
+                        QTimer::singleShot(delayMs_, Qt::PreciseTimer, socket,
+                                           [socket, answer] { socket->write(answer); });
                 }
             });
         }

@@ -2,6 +2,7 @@
 // Ostrel's main(), shown, closed again) against probe_bare (one empty Qt window), alternating,
 // from the spawn to the exit of each. Memory: the peak resident size of probe_ostrel doing one
 // full 1000-result run. Both probes run offscreen against a local server that answers at once.
+// Then where Ostrel's start-up goes: probe_ostrel run with its phases taken one by one.
 // Usage: bench_startup [repetitions, default 21]
 #include "BenchPages.h"
 #include "BenchStats.h"
@@ -9,9 +10,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -112,6 +115,29 @@ int main(int argc, char** argv)
         runWall.push_back(r.wallMs);
     }
 
+    // The phases, in a file of their own that each probe appends to.
+    const QString phaseFile = QDir::temp().filePath(
+        QStringLiteral("ostrel-phases-%1").arg(QCoreApplication::applicationPid()));
+    setenv("OSTREL_PROBE_PHASES", phaseFile.toLocal8Bit().constData(), 1);
+    std::vector<double> phaseWall;
+    for (int i = 0; i < repetitions; ++i)
+        phaseWall.push_back(check(spawnAndWait(ostrel), "probe_ostrel by phases").wallMs);
+    unsetenv("OSTREL_PROBE_PHASES");
+    QList<QByteArray> phaseNames;
+    std::map<QByteArray, std::vector<double>> phaseMs;
+    QFile phaseLines(phaseFile);
+    if (phaseLines.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : phaseLines.readAll().split('\n'))
+            if (const QList<QByteArray> parts = line.split(' '); parts.size() == 2) {
+                if (!phaseNames.contains(parts[0]))
+                    phaseNames.append(parts[0]);
+                phaseMs[parts[0]].push_back(parts[1].toDouble());
+            }
+    phaseLines.remove();
+    double phaseSum = 0;
+    for (const QByteArray& name : phaseNames)
+        phaseSum += median(phaseMs[name]);
+
     std::printf("%-40s %10s %10s %10s\n", "start-up (spawn to exit)", "wall ms", "cpu ms",
                 "peak MiB");
     std::printf("%-40s %10.1f %10.1f %10.1f\n", "bare Qt window", median(bareWall), median(bareCpu),
@@ -122,6 +148,12 @@ int main(int argc, char** argv)
                 median(wallRatio), median(ostrelCpu) / median(bareCpu));
     std::printf("%-40s %10.1f %10s %10.1f\n", "Ostrel with one 1000-result run", median(runWall),
                 "", median(runRss));
+    std::printf("%-40s %10s\n", "Ostrel's start-up by phase", "wall ms");
+    for (const QByteArray& name : phaseNames)
+        std::printf("  %-38s %10.1f\n", name.constData(), median(phaseMs[name]));
+    std::printf("  %-38s %10.1f\n", "loading before main(), exit", median(phaseWall) - phaseSum);
+    for (const QByteArray& name : phaseNames)
+        std::printf("RESULT startup_phase_%s %.1f\n", name.constData(), median(phaseMs[name]));
     std::printf("RESULT startup_bare_ms %.1f\nRESULT startup_ostrel_ms %.1f\n"
                 "RESULT startup_ratio %.2f\nRESULT run_peak_mib %.1f\n",
                 median(bareWall), median(ostrelWall), median(wallRatio), median(runRss));

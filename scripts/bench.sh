@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, in build/bench) and runs them all: one result page, a whole run
-# against its floor, start-up and peak memory, and how the stages grow with the links of a run.
+# against its floor, start-up and peak memory, a working day of runs against the stand-in, and how
+# the stages grow with the links of a run.
 # Prints each benchmark's own table, then a summary against the targets. Run as root:
 #   scripts/bench.sh [build folder, default build/bench]
 # The machine should be otherwise idle; ratios are measured side by side in one process, so they
@@ -13,7 +14,8 @@ scripts/deps.sh libbenchmark-dev
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
     -DOSTREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup
+cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak \
+    bench_stall
 bin="$build/bench"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -25,8 +27,12 @@ echo "== one result page, GB2312 decoding, suggestion encoding"
 "$bin/bench_page" --benchmark_out="$out/page.csv" --benchmark_out_format=csv
 echo "== a whole run against its floor"
 "$bin/bench_run" | tee "$out/run.txt"
+echo "== the longest stall of the event loop"
+"$bin/bench_stall" | tee "$out/stall.txt"
 echo "== start-up and peak memory"
 "$bin/bench_startup" | tee "$out/startup.txt"
+echo "== a working day: 300 runs against the stand-in process"
+"$bin/bench_soak" | tee "$out/soak.txt"
 echo "== growth with the links of a run"
 "$bin/bench_growth" --benchmark_out="$out/growth.csv" --benchmark_out_format=csv
 
@@ -55,10 +61,22 @@ done
 row "run of 1000 results" "$(result "$out/run.txt" run_ms) ms" "-"
 row "floor (bare fetch loop)" "$(result "$out/run.txt" floor_ms) ms" "-"
 row "run / floor" "$(result "$out/run.txt" run_floor_ratio)" "<= 1.5"
+row "run, server waiting 20 ms a reply" "$(result "$out/run.txt" slow_run_ms) ms" "-"
+row "floor, server waiting 20 ms a reply" "$(result "$out/run.txt" slow_floor_ms) ms" "-"
+row "run / floor, 20 ms a reply" "$(result "$out/run.txt" slow_run_floor_ratio)" "<= 1.5"
+row "stall: 1000-result run and its end" "$(result "$out/stall.txt" stall_run_ms) ms" "<= 16 ms"
+row "stall: a page of 100 000 results" "$(result "$out/stall.txt" stall_hostile_ms) ms" "<= 100 ms"
 row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
 row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
-row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 2.5"
+row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 1.5"
+for phase in application fonts network window first-frame; do
+    row "start-up phase: $phase" "$(result "$out/startup.txt" "startup_phase_$phase") ms" "-"
+done
 row "peak memory, one 1000-result run" "$(result "$out/startup.txt" run_peak_mib) MiB" "<= 45 MiB"
+row "soak: memory growth, round 10 to 300" "$(result "$out/soak.txt" soak_rss_growth_mib) MiB" "<= 2 MiB"
+row "soak: open file descriptors" "$(result "$out/soak.txt" soak_fds)" "flat"
+row "soak: live QObjects" "$(result "$out/soak.txt" soak_objects)" "flat"
+row "soak: last ten runs / first ten (cpu)" "$(result "$out/soak.txt" soak_time_ratio)" "<= 1.10"
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
