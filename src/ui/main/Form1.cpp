@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -29,8 +30,12 @@ constexpr qint32 programVersion = 200912290;
 } // namespace
 
 Form1::Form1(const Endpoints& endpoints, QWidget* parent)
-    : QWidget(parent), endpoints_(endpoints), network_(new QNetworkAccessManager(this))
+    : QWidget(parent), endpoints_(endpoints), network_(new QNetworkAccessManager(this)),
+      statusTimer_(new QTimer(this))
 {
+    statusTimer_->setSingleShot(true);
+    statusTimer_->setInterval(16);
+    connect(statusTimer_, &QTimer::timeout, this, [this] { Label1->setCaption(pendingStatus_); });
     createControls();
     // Making the native window exist runs the load, as the window is created before it is
     // first shown.
@@ -225,8 +230,18 @@ void Form1::takeStep(RunStep step)
 {
     for (const QString& warning : step.warnings)
         MessageBox::show(this, warning, QStringLiteral("Warning"));
-    if (!step.status.isEmpty())
+    // A fast service answers many pages a frame, and laying out and painting the progress line
+    // after each cost more than the pages themselves: while the run walks, the line shows the
+    // latest progress once a frame. The end's totals show at once, and the export label is
+    // placed after them.
+    if (step.next == RunStep::Next::End) {
+        statusTimer_->stop();
         Label1->setCaption(step.status);
+    } else if (!step.status.isEmpty()) {
+        pendingStatus_ = step.status;
+        if (!statusTimer_->isActive())
+            statusTimer_->start();
+    }
     switch (step.next) {
     case RunStep::Next::Wait:
         break;

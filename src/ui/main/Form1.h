@@ -17,6 +17,7 @@ class Form3;
 class QLineEdit;
 class QNetworkAccessManager;
 class QPushButton;
+class QTimer;
 
 // The main window: the site box, the query and pause buttons, the status line, the host grid,
 // the export label, the news labels and the publisher's labels. It sends every request of the
@@ -75,6 +76,9 @@ private:
 
     Endpoints endpoints_;
     QNetworkAccessManager* network_;
+    // The status line while a run walks, shown at most once a frame (see takeStep).
+    QString pendingStatus_;
+    QTimer* statusTimer_;
 
     QLineEdit* Text1;
     QPushButton* Command1;
