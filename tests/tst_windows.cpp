@@ -119,7 +119,9 @@ private Q_SLOTS:
         // A page without total or results, a failed one, then the last, which meets c, d, a, b.
         QStringList met{u"http://c.example/"_qs, u"http://d.example/"_qs};
         met << QStringList(9, u"http://a.example/"_qs) << QStringList(12, u"http://b.example/"_qs);
-        pages_ = {resultPage({}, {}), {}, resultPage(u"123"_qs, met, 101)};
+        // The first page is large enough to be read on another thread.
+        pages_ = {
+            resultPage({}, {}) + QByteArray(300000, ' '), {}, resultPage(u"123"_qs, met, 101)};
         auto* command1 = child<QWidget>(u"Command1"_qs);
         auto* command2 = child<QPushButton>(u"Command2"_qs);
         QTest::keyClicks(child<QWidget>(u"Text1"_qs), u" a b "_qs);

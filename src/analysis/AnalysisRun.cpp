@@ -2,6 +2,24 @@
 
 #include "ResultPage.h"
 
+PageTake takePage(const QString& html)
+{
+    const ResultPage page = parseResultPage(html);
+    PageTake take;
+    take.total = page.total;
+    const qint32 total = page.total.value_or(0);
+    take.results.reserve(page.results.size());
+    for (const ResultPage::Result& result : page.results) {
+        take.results.emplace_back(result.host.toString(), result.link.toString());
+        take.lastNumber = result.number;
+        if (result.number >= total || result.number >= resultCap) {
+            take.endsRun = true;
+            break;
+        }
+    }
+    return take;
+}
+
 RunStep AnalysisRun::start()
 {
     dict = HostTally();
@@ -40,28 +58,30 @@ RunStep AnalysisRun::requestFailed(const QString& reason)
 
 RunStep AnalysisRun::pageArrived(const QString& html)
 {
+    return pageTaken(takePage(html));
+}
+
+RunStep AnalysisRun::pageTaken(PageTake page)
+{
     pageInFlight = false;
     if (!running_)
         return {};
     RunStep step;
-    const ResultPage page = parseResultPage(html);
     if (!page.total)
         step.warnings.append(QStringLiteral("Not Match 1"));
-    const qint32 total = page.total.value_or(0);
     if (page.results.empty()) {
         step.warnings.append(QStringLiteral("Not Match 2"));
         return nextPage(std::move(step));
     }
 
-    for (const ResultPage::Result& result : page.results) {
-        dict.add(result.host.toString(), result.link.toString());
-        if (result.number >= total || result.number >= resultCap)
-            return end(std::move(step));
-    }
+    for (const auto& [host, link] : page.results)
+        dict.add(host, link);
+    if (page.endsRun)
+        return end(std::move(step));
     // The progress line shows the last result taken, once a page: laying out its text once a
     // result cost more than the rest of the run together.
-    step.status = QStringLiteral("分析中,进度:") + QString::number(page.results.back().number) +
-                  u'/' + QString::number(total);
+    step.status = QStringLiteral("分析中,进度:") + QString::number(page.lastNumber) + u'/' +
+                  QString::number(page.total.value_or(0));
     return nextPage(std::move(step));
 }
 

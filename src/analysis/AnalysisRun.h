@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 // What the window does after the run has taken an event: show the warnings (in order, each in its
 // own box), set the status line when `status` is not empty, then do `next`.
 struct RunStep {
@@ -22,6 +26,17 @@ struct RunStep {
     // One row per host in the order the run met it: its number, the host, its count with "个".
     QList<QStringList> rows;
 };
+
+// What the run takes from one result page. Reading it needs nothing of the run, so a page that
+// would take long to read can be read on another thread.
+struct PageTake {
+    std::optional<qint32> total; // as the page announces it, at most 1000
+    // Host and link of each result in page order, up to the one that ends the run if one does.
+    std::vector<std::pair<QString, QString>> results;
+    qint32 lastNumber = 0;
+    bool endsRun = false; // a result reaches the total or the thousandth
+};
+PageTake takePage(const QString& html);
 
 // One analysis run: the walk through the explorer's result pages and the tally of what they list.
 // It has no window and sends nothing; the window passes on what happens (the user's clicks, a
@@ -40,6 +55,8 @@ public:
 
     // The reply to the last page requested: its text, or why there was none.
     RunStep pageArrived(const QString& html);
+    // The same for a page already read with takePage().
+    RunStep pageTaken(PageTake page);
     RunStep requestFailed(const QString& reason);
 
     bool running() const { return running_; }
