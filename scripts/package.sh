@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian packages: ostrel (the program) and ostrel-standin (the local stand-in
 # services). Run as root on Debian 12; extra arguments go to CMake, for example
 #   scripts/package.sh -DOSTREL_EXPLORER_HOST=explorer.example:8080

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what the tests need, builds Ostrel with warnings as errors, checks the formatting and
 # runs the whole test suite; then runs it again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every fuzz target for 20 seconds. Any failure, sanitizer
