@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How the stages that grow with a run's links scale: the tally, the end-of-run grid fill and sort
 // of the main window, and the link list window, for 1 000, 10 000 and 100 000 links. A run stops
 // at 1000 links; the larger sizes show that nothing is worse than n log n. Each reports its time,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long pages built to hurt and oversized bulletins take:
 // the reading alone (decode, parse, tally; the charset scan; the bulletin parser) and the whole
 // of the window's handling (the handler, the grid, the labels, one paint). Each should take well

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A full 1000-result analysis in the real main window, against its floor: the same twenty pages
 // fetched one after another by a bare QNetworkAccessManager loop. Both run in this process
 // against one local server, alternating, so that a busy machine slows both alike: once against a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up and peak memory of the whole program, as processes. Start-up: probe_ostrel (built like
 // Ostrel's main(), shown, closed again) against probe_bare (one empty Qt window), alternating,
 // from the spawn to the exit of each. Memory: the peak resident size of probe_ostrel doing one

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The least a Qt program can do that Ostrel's start-up is measured against: one empty window,
 // shown, and once it is on screen the program quits from a zero timer.
 #include <QApplication>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Ostrel as its main() starts it, for the start-up and memory measures: the main window is built
 // and shown, and once it is on screen the probe quits from a zero timer. Given a site, it first
 // runs the analysis of that site and quits when the run has ended.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The publisher's bulletin, decoded from GB2312 as the window asks for it, then parsed.
 #include "http/BytesToText.h"
 #include "publisher/Bulletin.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reply bodies in every charset the program names, and in one it does not know.
 #include "http/BytesToText.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any UTF-16 text, lone surrogates included, into the ANSI code page.
 #include "platform/CodePage.h"
 

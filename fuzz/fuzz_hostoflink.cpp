@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any UTF-16 text, lone surrogates included, as the href of a result.
 #include "analysis/ResultPage.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A reply of unnamed charset: decoded as GB2312, then searched for a UTF-8 meta declaration.
 #include "http/BytesToText.h"
 

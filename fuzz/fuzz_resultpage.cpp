@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A result page as the explorer's reply brings it: decoded, parsed and tallied as a run does.
 #include "analysis/HostTally.h"
 #include "analysis/ResultPage.h"

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Starts Ostrel under a virtual display with a private accessibility bus and prints the tree a
 # screen reader sees. Run as root: scripts/a11y-check.sh [path to ostrel]
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/python3
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Prints the accessibility tree (at-spi2) of the running Ostrel windows: role, name,
 description, actions and states of every node. Run by scripts/a11y-check.sh."""
 import sys

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the benchmarks (Release, in build/bench) and runs them all: one result page, a whole run
 # against its floor, start-up and peak memory, a working day of runs against the stand-in, and how
 # the stages grow with the links of a run.

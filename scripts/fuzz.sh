@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a bounded time from
 # its checked-in seed corpus. A crash, a leak, a timeout or a sanitizer report fails the run.
 # Usage (as root): scripts/fuzz.sh [seconds per target, default 20]

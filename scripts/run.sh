@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what Ostrel needs, builds it, starts the local stand-in services on 127.0.0.1:8700 and
 # then Ostrel, which is pointed at them. Closing Ostrel stops the stand-in services.
 # Run as root: scripts/run.sh   (without a display: xvfb-run -a scripts/run.sh)

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Retakes the README's screenshots: docs/screenshot-main.png (the main window after a run of
 # big.example against the stand-in) and docs/screenshot-links.png (the links of the top host).
 # Runs scripts/run.sh on a virtual display with a small window manager, so the windows have

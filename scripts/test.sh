@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Ostrel developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what the tests need, builds Ostrel with warnings as errors, checks the formatting and
 # runs the whole test suite; then runs it again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every fuzz target for 20 seconds. Any failure, sanitizer
@@ -16,8 +21,9 @@ if [[ ${1:-} == --quick ]]; then
     exec ctest --test-dir build/quick --output-on-failure -j"$jobs"
 fi
 
-# desktop-file-utils and appstream check the desktop entry and the AppStream metainfo.
-scripts/deps.sh desktop-file-utils appstream
+# desktop-file-utils and appstream check the desktop entry and the AppStream metainfo, reuse that
+# every file states its copyright and license.
+scripts/deps.sh desktop-file-utils appstream reuse
 
 build=build/ci
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_WARNINGS_AS_ERRORS=ON
@@ -26,8 +32,15 @@ cmake --build "$build" -j"$jobs"
 echo "== formatting"
 git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+echo "== copyright and license of every file"
+reuse lint
+
 echo "== tests"
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
+
+# The packages are made from the build just tested: only cpack and lintian add to the time.
+echo "== Debian packages"
+OSTREL_PACKAGE_BUILD=$build scripts/package.sh
 
 # The sanitizers slow the code down a few times over; -O1 keeps that bearable and -g1 keeps the
 # line numbers of a report at a fraction of full debug information.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the parsers of outside input read; that none crashes or hangs is for fuzz/ to show.
 #include "analysis/ResultPage.h"
 #include "http/BytesToText.h"

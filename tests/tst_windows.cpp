@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The windows as a user meets them, offscreen, with one in-process server for both services.
 #include "support/HttpFixture.h"
 #include "support/ResultPages.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program and the real stand-in process: a whole walk, from the site to the export.
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
