@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A working day in one process: the real main window against the real stand-in process (no
 // delay), site after site. Each round runs a 1000-result site, then a one-page site; after every
 // tenth round the top host's link list is opened and closed and the host list exported; every

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long the main window keeps its event loop from other work, measured as the lateness of a
 // 1 ms repeating timer: during a whole 1000-result run, its end included, and during a run whose
 // first page is hostile, 100 000 results on one page. Both in the real main window against a
