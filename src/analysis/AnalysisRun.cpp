@@ -111,6 +111,15 @@ RunStep AnalysisRun::request(RunStep step)
     return step;
 }
 
+RunStep AnalysisRun::adopt(HostTally tally)
+{
+    if (running_)
+        return {};
+    dict = std::move(tally);
+    domainStr.clear();
+    return end({});
+}
+
 RunStep AnalysisRun::end(RunStep step)
 {
     running_ = false;

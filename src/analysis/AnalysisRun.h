@@ -63,6 +63,10 @@ public:
     RunStep pageTaken(PageTake page);
     RunStep requestFailed(const QString& reason);
 
+    // Ends with `tally` in place of what a walk would have found, as an import of link exports
+    // does: the same rows, totals and host list as the end of a run. Not while a run walks.
+    RunStep adopt(HostTally tally);
+
     bool running() const { return running_; }
 
     qint32 pageNo = 0;         // `b` of the next result page: 1, 51, 101, ...
