@@ -4,13 +4,353 @@
 
 #include "LinkImport.h"
 
+#include "CsvRecords.h"
+#include "platform/Iconv.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr qsizetype chunkSize = 1 << 20;
+// Rows looked at before the column of the linking pages is chosen.
+constexpr qsizetype sampleRows = 64;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("LinkImport", text);
+}
+
+// Column names of the link exports of the common tools, folded to lower case with '_' as ' '.
+// The linking page is what is tallied; the page linked to is the user's own site.
+constexpr std::array sourceNames{
+    u"linking page",  u"links",           u"source url",         u"source",
+    u"source page",   u"source page url", u"referring page url", u"referring page",
+    u"referring url", u"url from",        u"from url",           u"from",
+    u"backlink url",  u"backlink",        u"linking url"};
+constexpr std::array targetNames{u"target url", u"target", u"target page", u"url to",
+                                 u"to url",     u"to",     u"linked page", u"destination url"};
+
+template <std::size_t N>
+bool isNamed(const std::array<const char16_t*, N>& names, const QString& header)
+{
+    const QString name = QString(header).replace(u'_', u' ').simplified().toLower();
+    for (const char16_t* known : names)
+        if (name == QStringView(known))
+            return true;
+    return false;
+}
+
+struct Address {
+    QString host;
+    bool web = false; // http or https
+};
+
+Address readAddress(QStringView text)
+{
+    // The scheme, then "//" and the authority; anything else has no host of its own.
+    qsizetype i = 0;
+    while (i < text.size() && i < 32 &&
+           (text[i].isLetterOrNumber() || text[i] == u'+' || text[i] == u'-' || text[i] == u'.'))
+        ++i;
+    if (i == 0 || !text[0].isLetter() || !text.sliced(i).startsWith(u"://"))
+        return {};
+    const QStringView scheme = text.first(i);
+    const bool web = scheme.compare(u"http", Qt::CaseInsensitive) == 0 ||
+                     scheme.compare(u"https", Qt::CaseInsensitive) == 0;
+    qsizetype end = i + 3;
+    while (end < text.size() && text[end] != u'/' && text[end] != u'?' && text[end] != u'#' &&
+           text[end] != u'\\')
+        ++end;
+    QStringView host = text.sliced(i + 3, end - i - 3);
+    if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
+        host = host.sliced(at + 1);
+    bool plain = !host.startsWith(u'[');
+    if (const qsizetype colon = host.lastIndexOf(u':'); plain && colon >= 0) {
+        for (QChar c : host.sliced(colon + 1))
+            plain = plain && c.isDigit() && c.unicode() < 128;
+        host = host.first(colon);
+    }
+    // Most hosts are plain ASCII names, read here as a browser reads them; the rest (names in
+    // other scripts, escapes, IPv6) go through QUrl.
+    for (QChar c : host)
+        plain = plain && c.unicode() < 128 &&
+                (c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_');
+    if (plain)
+        return {host.toString().toLower(), web && !host.isEmpty()};
+    const QUrl url(text.toString(), QUrl::TolerantMode);
+    const QString urlHost = url.isValid() ? url.host() : QString();
+    return {urlHost, web && !urlHost.isEmpty()};
+}
+
+// One import: the tally, the addresses already met, and the file being read.
+class Reader {
+public:
+    Reader(ImportResult& result, const ImportProgress& progress, qint64 total)
+        : result_(result), progress_(progress), total_(total)
+    {
+    }
+    void read(const QString& path);
+
+private:
+    enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
+    std::optional<Encoding> sniff(QFile& file, QString& reason);
+    void take(CsvRecords& records);
+    void chooseColumn();
+    void add(const QString& cell);
+    void problem(const QString& path, const QString& reason)
+    {
+        result_.problems.append({path, reason});
+    }
+
+    ImportResult& result_;
+    const ImportProgress& progress_;
+    qint64 total_;
+    qint64 done_ = 0;
+    QSet<QString> seen_;
+
+    // The file being read
+    qsizetype column_ = -1;
+    QList<QStringList> sample_;
+    qsizetype addresses_ = 0;
+};
+
+// Encodings with a byte order mark say so. Without one the file is UTF-8 when every byte of it
+// is, and GB18030 (what Chinese Windows writes) otherwise; that takes a look at the whole file
+// before the first row is read, as a row once tallied cannot be taken back.
+std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
+{
+    QByteArray buffer(chunkSize, Qt::Uninitialized);
+    const qint64 first = file.peek(buffer.data(), 3);
+    if (first >= 2 && buffer.startsWith("\xFF\xFE"))
+        return Encoding::Utf16Le;
+    if (first >= 2 && buffer.startsWith("\xFE\xFF"))
+        return Encoding::Utf16Be;
+    bool utf8 = true;
+    int need = 0;                          // continuation bytes still due
+    unsigned char low = 0x80, high = 0xBF; // the range of the next one
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), chunkSize);
+        if (got < 0) {
+            reason = file.errorString();
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        const auto* p = reinterpret_cast<const unsigned char*>(buffer.constData());
+        if (std::memchr(p, 0, std::size_t(got))) {
+            reason = tr("It is not a text file.");
+            return std::nullopt;
+        }
+        for (qint64 k = 0; utf8 && k < got; ++k) {
+            const unsigned char b = p[k];
+            if (need > 0) {
+                utf8 = b >= low && b <= high;
+                --need;
+                low = 0x80;
+                high = 0xBF;
+            } else if (b >= 0xC2 && b <= 0xDF) {
+                need = 1;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                need = 2;
+                low = b == 0xE0 ? 0xA0 : 0x80;
+                high = b == 0xED ? 0x9F : 0xBF;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                need = 3;
+                low = b == 0xF0 ? 0x90 : 0x80;
+                high = b == 0xF4 ? 0x8F : 0xBF;
+            } else {
+                utf8 = b < 0x80;
+            }
+        }
+    }
+    if (!file.seek(0)) {
+        reason = file.errorString();
+        return std::nullopt;
+    }
+    return utf8 && need == 0 ? Encoding::Utf8 : Encoding::Gb18030;
+}
+
+void Reader::read(const QString& path)
+{
+    QFile file(path);
+    const qint64 size = file.size();
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem(path, file.errorString());
+        done_ += size;
+        return;
+    }
+    QString reason;
+    const std::optional<Encoding> encoding = sniff(file, reason);
+    if (!encoding) {
+        problem(path, reason);
+        done_ += size;
+        return;
+    }
+    QStringDecoder decoder(*encoding == Encoding::Utf16Le   ? QStringConverter::Utf16LE
+                           : *encoding == Encoding::Utf16Be ? QStringConverter::Utf16BE
+                                                            : QStringConverter::Utf8);
+    Iconv gb18030(Iconv::utf16Name(), "GB18030");
+    column_ = -1;
+    sample_.clear();
+    addresses_ = 0;
+    std::optional<CsvRecords> records;
+    QByteArray buffer(chunkSize, Qt::Uninitialized);
+    QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
+    const qint64 start = done_;
+    bool error = false;
+    for (bool end = false; !end;) {
+        const qint64 got = file.read(buffer.data(), chunkSize);
+        if (got < 0) {
+            reason = file.errorString();
+            error = true;
+        }
+        end = got <= 0;
+        const QByteArrayView bytes(buffer.constData(), end ? 0 : got);
+        QString text;
+        if (*encoding != Encoding::Gb18030) {
+            text = decoder.decode(bytes);
+        } else {
+            // A line feed is never part of a GB18030 character, so text decoded up to one is
+            // whole.
+            pending.append(bytes);
+            const qsizetype cut = end || pending.size() > 4 * chunkSize
+                                      ? pending.size()
+                                      : pending.lastIndexOf('\n') + 1;
+            text = gb18030.decode(QByteArrayView(pending).first(cut));
+            pending.remove(0, cut);
+        }
+        if (!records) {
+            if (text.startsWith(u'\uFEFF'))
+                text.remove(0, 1);
+            // The delimiter is the one the first line uses most, outside quotes.
+            std::array<qsizetype, 3> counts{};
+            const std::array<char16_t, 3> delimiters{u'\t', u',', u';'};
+            bool quoted = false;
+            for (QChar c : text) {
+                if (c == u'"')
+                    quoted = !quoted;
+                else if (!quoted && (c == u'\n' || c == u'\r'))
+                    break;
+                for (std::size_t d = 0; !quoted && d < delimiters.size(); ++d)
+                    counts[d] += c == delimiters[d];
+            }
+            const auto most = std::max_element(counts.begin(), counts.end());
+            records.emplace(*most > 0 ? delimiters[most - counts.begin()] : char16_t(0));
+        }
+        records->feed(text);
+        if (end)
+            records->finish();
+        take(*records);
+        if (!end) {
+            done_ = start + file.pos();
+            if (progress_)
+                progress_(done_, total_);
+        }
+    }
+    if (column_ < 0)
+        chooseColumn();
+    done_ = start + size;
+    if (error)
+        problem(path, reason);
+    else if (addresses_ == 0)
+        problem(path, tr("It holds no web address."));
+}
+
+void Reader::take(CsvRecords& records)
+{
+    while (records.next()) {
+        if (column_ >= 0) {
+            add(records.field(column_));
+            continue;
+        }
+        QStringList cells;
+        for (qsizetype i = 0; i < records.fieldCount(); ++i)
+            cells.append(records.field(i));
+        sample_.append(cells);
+        if (sample_.size() == sampleRows)
+            chooseColumn();
+    }
+}
+
+// The column of a known name where it holds addresses; else the first in which most non-empty
+// cells are web addresses, one naming the page linked to last; else the one with most addresses.
+void Reader::chooseColumn()
+{
+    qsizetype columns = 0;
+    for (const QStringList& row : sample_)
+        columns = std::max(columns, row.size());
+    QList<qsizetype> web(columns), filled(columns);
+    // A first row without an address is a header, whatever it names: not counting it lets a
+    // single row under it decide.
+    bool header = true;
+    for (const QStringList& row : sample_) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            const QStringView cell = QStringView(row[c]).trimmed();
+            filled[c] += !cell.isEmpty();
+            web[c] += readAddress(cell).web;
+        }
+        if (header && std::all_of(web.cbegin(), web.cend(), [](qsizetype n) { return n == 0; }))
+            std::fill(filled.begin(), filled.end(), 0);
+        header = false;
+    }
+    const QStringList names = sample_.value(0);
+    auto most = [&](qsizetype c) { return web[c] > 0 && 2 * web[c] > filled[c]; };
+    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
+        if (isNamed(sourceNames, names.value(c)) && web[c] > 0)
+            column_ = c;
+    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
+        if (!isNamed(targetNames, names.value(c)) && most(c))
+            column_ = c;
+    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
+        if (most(c))
+            column_ = c;
+    if (column_ < 0 && columns > 0)
+        column_ = std::max_element(web.cbegin(), web.cend()) - web.cbegin();
+    for (const QStringList& row : std::as_const(sample_))
+        add(row.value(column_));
+    sample_.clear();
+}
+
+void Reader::add(const QString& cell)
+{
+    const QString link = cell.trimmed();
+    const Address address = readAddress(link);
+    if (address.host.isEmpty())
+        return;
+    ++addresses_;
+    if (seen_.contains(link))
+        return;
+    seen_.insert(link);
+    result_.tally.add(address.host, link);
+}
+
+} // namespace
+
+QString importedLinkHost(QStringView address)
+{
+    return readAddress(address).host;
+}
+
 ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress)
 {
-    // Placeholder until the reader lands: every file is a problem.
-    ImportResult result;
+    qint64 total = 0;
     for (const QString& path : paths)
-        result.problems.append({path, QStringLiteral("not read yet")});
+        total += QFileInfo(path).size();
+    ImportResult result;
+    Reader reader(result, progress, total);
+    for (const QString& path : paths)
+        reader.read(path);
     if (progress)
-        progress(0, 0);
+        progress(total, total);
     return result;
 }

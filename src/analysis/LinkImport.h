@@ -32,3 +32,8 @@ using ImportProgress = std::function<void(qint64 done, qint64 total)>;
 // Reads `paths` in order as one import: files in the order given, rows in file order. The
 // files are only read. Needs no event loop, so it may run on another thread.
 ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress = {});
+
+// The host a link is counted under: the address's own host, as a browser reads it, letters
+// folded to lower case, without user, password or port. Empty when `address` (already trimmed)
+// is not an absolute address with a host.
+QString importedLinkHost(QStringView address);

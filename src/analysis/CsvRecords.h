@@ -1,0 +1,48 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
+
+// Splits text fed in pieces into records of fields, quoted as RFC 4180 quotes them: a field
+// opened with a quote runs to the next lone quote, over delimiters and line breaks, and a doubled
+// quote inside it is one quote. Exports seen in the wild are not always well formed, so nothing
+// here fails: a quote left open, or a record that runs past `maxRecord` characters, is read as
+// if the text ended there, which keeps the memory held bounded and the reading linear.
+class CsvRecords {
+public:
+    // `delimiter` 0 reads one field a line.
+    explicit CsvRecords(char16_t delimiter);
+
+    // Adds text after what was fed. Invalidates the fields of the last record.
+    void feed(QStringView text);
+    // No more text comes: the last record may end without a line break.
+    void finish() { finished_ = true; }
+
+    // Moves to the next whole record; false when more text is needed (or, after finish(), at the
+    // end).
+    bool next();
+    qsizetype fieldCount() const { return fields_.size(); }
+    // Field `i` of the record, quotes undone; empty past the last field.
+    QString field(qsizetype i) const;
+
+    static constexpr qsizetype maxRecord = 1 << 20;
+
+private:
+    struct Field {
+        qsizetype begin;
+        qsizetype size;
+        bool doubledQuotes;
+    };
+
+    QString text_;
+    qsizetype pos_ = 0;
+    qsizetype literalQuote_ = -1; // a quote read as a plain character, having never closed
+    QVarLengthArray<Field, 8> fields_;
+    char16_t delimiter_;
+    bool finished_ = false;
+};
