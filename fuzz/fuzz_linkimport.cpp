@@ -1,0 +1,72 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Link exports in every encoding the reader knows and with every delimiter. The first byte picks
+// the encoding and the delimiter, which stands for each '|' of the rest; the rest as it is is
+// the bytes of the file in "raw" mode, and read as UTF-8 and encoded again in the others.
+#include "analysis/LinkImport.h"
+#include "platform/Iconv.h"
+
+#include <QFile>
+#include <QSet>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const QTemporaryDir dir;
+    static const QString path = dir.filePath(u"export.csv"_qs);
+    if (size == 0)
+        return 0;
+    const char delimiters[] = {',', '\t', ';', '|'};
+    const char delimiter = delimiters[data[0] % 4];
+    QByteArray raw(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    raw.replace('|', delimiter);
+    const QString text = QString::fromUtf8(raw);
+    QByteArray bytes;
+    switch (data[0] / 4 % 6) {
+    case 0:
+        bytes = raw;
+        break;
+    case 1:
+        bytes = "\xEF\xBB\xBF" + text.toUtf8();
+        break;
+    case 2:
+        bytes = QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(text);
+        break;
+    case 3:
+        bytes = QStringEncoder(QStringConverter::Utf16BE, QStringEncoder::Flag::WriteBom)(text);
+        break;
+    case 4:
+        bytes = Iconv("GB18030", Iconv::utf16Name()).encode(text, '?');
+        break;
+    default:
+        bytes = text.toUtf8();
+        break;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        __builtin_trap();
+    file.close();
+
+    const ImportResult result = importLinkExports({path, path});
+    // Read twice, every address is met again and counts once; each is trimmed, under its own
+    // host, and no more of them than there are bytes.
+    QSet<QString> links;
+    for (const HostTally::Host& host : result.tally.hosts()) {
+        for (const QString& link : host.links) {
+            if (link != link.trimmed() || importedLinkHost(link) != host.name ||
+                host.name.isEmpty() || links.contains(link))
+                __builtin_trap();
+            links.insert(link);
+        }
+    }
+    if (result.tally.linkCount() != links.size() || links.size() > qsizetype(size) ||
+        (result.problems.size() != 0 && result.problems.size() != 2))
+        __builtin_trap();
+    return 0;
+}
