@@ -4,9 +4,9 @@
 
 #include "CsvRecords.h"
 
-CsvRecords::CsvRecords(char16_t delimiter) : delimiter_(delimiter) {}
+CsvRecords::CsvRecords(char delimiter) : delimiter_(delimiter) {}
 
-void CsvRecords::feed(QStringView text)
+void CsvRecords::feed(QByteArrayView text)
 {
     // What was read is dropped now, so the text held is one piece and one record at most.
     text_.remove(0, pos_);
@@ -18,7 +18,7 @@ void CsvRecords::feed(QStringView text)
 
 bool CsvRecords::next()
 {
-    const char16_t* s = reinterpret_cast<const char16_t*>(text_.constData());
+    const char* s = text_.constData();
     const qsizetype n = text_.size();
     if (pos_ >= n)
         return false;
@@ -29,12 +29,12 @@ bool CsvRecords::next()
     for (;;) {
         Field field{i, 0, false};
         qsizetype j = i;
-        if (i < n && s[i] == u'"' && i != literalQuote_) {
+        if (i < n && s[i] == '"' && i != literalQuote_) {
             j = i + 1;
             for (;;) {
-                while (j < n && s[j] != u'"')
+                while (j < n && s[j] != '"')
                     ++j;
-                if (j + 1 < n && s[j + 1] == u'"') {
+                if (j + 1 < n && s[j + 1] == '"') {
                     field.doubledQuotes = true;
                     j += 2;
                     continue;
@@ -52,10 +52,10 @@ bool CsvRecords::next()
             }
             field = {i + 1, j - i - 1, field.doubledQuotes};
             // Text between the closing quote and the delimiter is not part of any field.
-            for (++j; j < n && s[j] != delimiter_ && s[j] != u'\n' && s[j] != u'\r';)
+            for (++j; j < n && s[j] != delimiter_ && s[j] != '\n' && s[j] != '\r';)
                 ++j;
         } else {
-            while (j < n && s[j] != delimiter_ && s[j] != u'\n' && s[j] != u'\r')
+            while (j < n && s[j] != delimiter_ && s[j] != '\n' && s[j] != '\r')
                 ++j;
             field.size = j - i;
         }
@@ -66,10 +66,10 @@ bool CsvRecords::next()
             i = j + 1;
             continue;
         }
-        if (j < n && s[j] == u'\r') {
+        if (j < n && s[j] == '\r') {
             if (j + 1 == n && !atEnd)
                 return false;
-            if (j + 1 < n && s[j + 1] == u'\n')
+            if (j + 1 < n && s[j + 1] == '\n')
                 ++j;
         }
         pos_ = j < n ? j + 1 : n;
@@ -77,13 +77,14 @@ bool CsvRecords::next()
     }
 }
 
-QString CsvRecords::field(qsizetype i) const
+QByteArrayView CsvRecords::field(qsizetype i, QByteArray& scratch) const
 {
     if (i >= fields_.size())
         return {};
     const Field& f = fields_[i];
-    QString value = text_.sliced(f.begin, f.size);
-    if (f.doubledQuotes)
-        value.replace(u"\"\""_qs, u"\""_qs);
-    return value;
+    const QByteArrayView value = QByteArrayView(text_).sliced(f.begin, f.size);
+    if (!f.doubledQuotes)
+        return value;
+    scratch = value.toByteArray().replace("\"\"", "\"");
+    return scratch;
 }

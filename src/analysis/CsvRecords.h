@@ -4,22 +4,24 @@
 
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QVarLengthArray>
 
-// Splits text fed in pieces into records of fields, quoted as RFC 4180 quotes them: a field
+// Splits UTF-8 text fed in pieces into records of fields, quoted as RFC 4180 quotes them: a field
 // opened with a quote runs to the next lone quote, over delimiters and line breaks, and a doubled
 // quote inside it is one quote. Exports seen in the wild are not always well formed, so nothing
 // here fails: a quote left open, or a record that runs past `maxRecord` characters, is read as
-// if the text ended there, which keeps the memory held bounded and the reading linear.
+// if the text ended there, which keeps the memory held bounded and the reading linear. Bytes, not
+// characters: only the cells wanted are decoded, and the delimiters, quotes and line breaks are
+// ASCII, never part of a longer UTF-8 sequence.
 class CsvRecords {
 public:
     // `delimiter` 0 reads one field a line.
-    explicit CsvRecords(char16_t delimiter);
+    explicit CsvRecords(char delimiter);
 
     // Adds text after what was fed. Invalidates the fields of the last record.
-    void feed(QStringView text);
+    void feed(QByteArrayView text);
     // No more text comes: the last record may end without a line break.
     void finish() { finished_ = true; }
 
@@ -27,8 +29,9 @@ public:
     // end).
     bool next();
     qsizetype fieldCount() const { return fields_.size(); }
-    // Field `i` of the record, quotes undone; empty past the last field.
-    QString field(qsizetype i) const;
+    // Field `i` of the record, quotes undone (in `scratch` where that takes a copy); empty past
+    // the last field. Valid until the next feed().
+    QByteArrayView field(qsizetype i, QByteArray& scratch) const;
 
     static constexpr qsizetype maxRecord = 1 << 20;
 
@@ -39,10 +42,10 @@ private:
         bool doubledQuotes;
     };
 
-    QString text_;
+    QByteArray text_;
     qsizetype pos_ = 0;
     qsizetype literalQuote_ = -1; // a quote read as a plain character, having never closed
     QVarLengthArray<Field, 8> fields_;
-    char16_t delimiter_;
+    char delimiter_;
     bool finished_ = false;
 };
