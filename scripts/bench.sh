@@ -5,8 +5,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Builds the benchmarks (Release, in build/bench) and runs them all: one result page, a whole run
-# against its floor, start-up and peak memory, a working day of runs against the stand-in, and how
-# the stages grow with the links of a run.
+# against its floor, start-up and peak memory, a working day of runs against the stand-in, a large
+# link export imported, and how the stages grow with the links of a run.
 # Prints each benchmark's own table, then a summary against the targets. Run as root:
 #   scripts/bench.sh [build folder, default build/bench]
 # The machine should be otherwise idle; ratios are measured side by side in one process, so they
@@ -20,7 +20,7 @@ scripts/deps.sh libbenchmark-dev
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
     -DOSTREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak \
-    bench_stall
+    bench_stall bench_import
 bin="$build/bench"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -38,6 +38,8 @@ echo "== start-up and peak memory"
 "$bin/bench_startup" | tee "$out/startup.txt"
 echo "== a working day: 300 runs against the stand-in process"
 "$bin/bench_soak" | tee "$out/soak.txt"
+echo "== a 1 000 000-row link export imported, and the shell pipeline beside it"
+"$bin/bench_import" | tee "$out/import.txt"
 echo "== growth with the links of a run"
 "$bin/bench_growth" --benchmark_out="$out/growth.csv" --benchmark_out_format=csv
 
@@ -82,6 +84,13 @@ row "soak: memory growth, round 10 to 300" "$(result "$out/soak.txt" soak_rss_gr
 row "soak: open file descriptors" "$(result "$out/soak.txt" soak_fds)" "flat"
 row "soak: live QObjects" "$(result "$out/soak.txt" soak_objects)" "flat"
 row "soak: last ten runs / first ten (cpu)" "$(result "$out/soak.txt" soak_time_ratio)" "<= 1.10"
+row "import: 1 000 000-row export" "$(result "$out/import.txt" import_ms) ms" "<= 2000 ms"
+row "import: read rate" "$(result "$out/import.txt" import_mib_s) MiB/s" "-"
+row "import: cut|awk|sort pipeline" "$(result "$out/import.txt" pipeline_ms) ms" "-"
+row "import: pipeline / import" "$(result "$out/import.txt" pipeline_ratio)" ">= 3"
+row "import: tally" "$(result "$out/import.txt" tally_mib) MiB" "-"
+row "import: peak memory" "$(result "$out/import.txt" peak_mib) MiB" \
+    "<= $(result "$out/import.txt" peak_limit_mib) MiB"
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
