@@ -15,6 +15,21 @@ void HostTally::add(const QString& host, const QString& link)
     ++linkCount_;
 }
 
+void HostTally::add(const QString& host, QStringList&& links)
+{
+    auto it = index_.constFind(host);
+    if (it == index_.cend()) {
+        it = index_.insert(host, hosts_.size());
+        hosts_.push_back({host, {}});
+    }
+    linkCount_ += links.size();
+    QStringList& mine = hosts_[*it].links;
+    if (mine.isEmpty())
+        mine = std::move(links);
+    else
+        mine.append(std::move(links));
+}
+
 const QStringList* HostTally::links(const QString& host) const
 {
     const auto it = index_.constFind(host);

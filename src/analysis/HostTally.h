@@ -22,6 +22,8 @@ public:
 
     // Appends `link` to the links of `host`, adding the host at the end when it is new.
     void add(const QString& host, const QString& link);
+    // Appends `links`, in their order, to the links of `host`, adding the host when it is new.
+    void add(const QString& host, QStringList&& links);
 
     bool contains(const QString& host) const { return index_.contains(host); }
     // The links of `host`, or nullptr when the run never met it.

@@ -51,7 +51,11 @@ bool isNamed(const std::array<const char16_t*, N>& names, const QString& header)
 }
 
 struct Address {
-    QString host;
+    // The host, a part of the address where that is already its own host, which spares a
+    // copy for most.
+    QStringView host() const { return owned.isNull() ? part : QStringView(owned); }
+    QStringView part;
+    QString owned;
     bool web = false; // http or https
 };
 
@@ -76,6 +80,7 @@ Address readAddress(QStringView text)
     if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
         host = host.sliced(at + 1);
     bool plain = !host.startsWith(u'[');
+    bool upper = false;
     if (const qsizetype colon = host.lastIndexOf(u':'); plain && colon >= 0) {
         for (QChar c : host.sliced(colon + 1))
             plain = plain && c.isDigit() && c.unicode() < 128;
@@ -83,14 +88,18 @@ Address readAddress(QStringView text)
     }
     // Most hosts are plain ASCII names, read here as a browser reads them; the rest (names in
     // other scripts, escapes, IPv6) go through QUrl.
-    for (QChar c : host)
+    for (QChar c : host) {
         plain = plain && c.unicode() < 128 &&
                 (c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_');
+        upper = upper || (c >= u'A' && c <= u'Z');
+    }
+    if (plain && !upper)
+        return {host, {}, web && !host.isEmpty()};
     if (plain)
-        return {host.toString().toLower(), web && !host.isEmpty()};
+        return {{}, host.toString().toLower(), web && !host.isEmpty()};
     const QUrl url(text.toString(), QUrl::TolerantMode);
     const QString urlHost = url.isValid() ? url.host() : QString();
-    return {urlHost, web && !urlHost.isEmpty()};
+    return {{}, urlHost.isNull() ? u""_qs : urlHost, web && !urlHost.isEmpty()};
 }
 
 // The addresses met so far, in an open-addressing table of what the tally already holds: a
@@ -146,6 +155,50 @@ private:
     std::size_t count_ = 0;
 };
 
+// The links of each host in the order first met, looked up by the host's text without a copy of
+// it; they go into the tally, a host at a time, once the import is over.
+class HostLinks {
+public:
+    QStringList& operator[](QStringView host)
+    {
+        const std::size_t hash = qHash(host, 0);
+        if (2 * (hosts_.size() + 1) > slots_.size())
+            grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const quint32 index = slots_[i];
+            if (index == 0) {
+                slots_[i] = quint32(hosts_.size() + 1);
+                hosts_.emplace_back(host.toString(), QStringList());
+                return hosts_.back().second;
+            }
+            if (hosts_[index - 1].first == host)
+                return hosts_[index - 1].second;
+        }
+    }
+    void moveInto(HostTally& tally)
+    {
+        for (auto& [host, links] : hosts_)
+            tally.add(host, std::move(links));
+    }
+
+private:
+    void grow()
+    {
+        slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t h = 0; h < hosts_.size(); ++h) {
+            std::size_t i = qHash(QStringView(hosts_[h].first), 0) & mask;
+            while (slots_[i])
+                i = (i + 1) & mask;
+            slots_[i] = quint32(h + 1);
+        }
+    }
+
+    std::vector<std::pair<QString, QStringList>> hosts_;
+    std::vector<quint32> slots_; // an index into hosts_ plus one, or 0 for none
+};
+
 // One import: the tally, the addresses already met, and the file being read.
 class Reader {
 public:
@@ -154,6 +207,7 @@ public:
     {
     }
     void read(const QString& path);
+    void finish() { links_.moveInto(result_.tally); }
 
 private:
     enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
@@ -171,6 +225,7 @@ private:
     qint64 total_;
     qint64 done_ = 0;
     SeenLinks seen_;
+    HostLinks links_;
 
     // The file being read
     qsizetype column_ = -1;
@@ -390,19 +445,19 @@ void Reader::add(QByteArrayView cell)
 {
     const QString link = QString::fromUtf8(cell.trimmed()).trimmed();
     const Address address = readAddress(link);
-    if (address.host.isEmpty())
+    if (address.host().isEmpty())
         return;
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
     if (seen_.insert(link, SeenLinks::hash(link)))
-        result_.tally.add(address.host, link);
+        links_[address.host()].append(link);
 }
 
 } // namespace
 
 QString importedLinkHost(QStringView address)
 {
-    return readAddress(address).host;
+    return readAddress(address).host().toString();
 }
 
 ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress)
@@ -414,6 +469,7 @@ ImportResult importLinkExports(const QStringList& paths, const ImportProgress& p
     Reader reader(result, progress, total);
     for (const QString& path : paths)
         reader.read(path);
+    reader.finish();
     if (progress)
         progress(total, total);
     return result;
