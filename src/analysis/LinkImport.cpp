@@ -107,20 +107,21 @@ Address readAddress(QStringView text)
 // again for its nodes. The text of each address is the tally's own copy, which never moves.
 class SeenLinks {
 public:
-    // Whether `link` is new, hashed as `hash`; remembers it when it is.
-    bool insert(const QString& link, std::size_t hash)
+    // Whether `link` is new; remembers it when it is.
+    bool insert(const QString& link)
     {
         if (2 * (count_ + 1) > slots_.size())
             grow();
+        const quint32 hash = quint32(qHash(QStringView(link), 0));
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
             if (!slot.text) {
-                slot = {link.constData(), quint32(link.size()), quint32(hash >> 32)};
+                slot = {link.constData(), quint32(link.size()), hash};
                 ++count_;
                 return true;
             }
-            if (slot.hash == quint32(hash >> 32) && slot.size == quint32(link.size()) &&
+            if (slot.hash == hash && slot.size == quint32(link.size()) &&
                 QStringView(slot.text, slot.size) == link)
                 return false;
         }
@@ -130,7 +131,7 @@ private:
     struct Slot {
         const QChar* text;
         quint32 size;
-        quint32 hash; // the high half; the low one is where the slot is
+        quint32 hash; // kept, so growing never reads the addresses again
     };
     void grow()
     {
@@ -140,17 +141,13 @@ private:
         for (const Slot& slot : old) {
             if (!slot.text)
                 continue;
-            std::size_t i = hash(QStringView(slot.text, slot.size)) & mask;
+            std::size_t i = slot.hash & mask;
             while (slots_[i].text)
                 i = (i + 1) & mask;
             slots_[i] = slot;
         }
     }
 
-public:
-    static std::size_t hash(QStringView text) { return qHash(text, 0); }
-
-private:
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
 };
@@ -449,7 +446,7 @@ void Reader::add(QByteArrayView cell)
         return;
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
-    if (seen_.insert(link, SeenLinks::hash(link)))
+    if (seen_.insert(link))
         links_[address.host()].append(link);
 }
 
