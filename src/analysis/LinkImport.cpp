@@ -368,7 +368,7 @@ void Reader::read(const QString& path)
             records->finish();
         take(*records);
         if (!end) {
-            done_ = start + file.pos();
+            done_ = std::min(start + file.pos(), total_); // a file may grow as it is read
             if (progress_)
                 progress_(done_, total_);
         }
@@ -440,14 +440,14 @@ void Reader::chooseColumn()
 
 void Reader::add(QByteArrayView cell)
 {
-    const QString link = QString::fromUtf8(cell.trimmed()).trimmed();
+    QString link = QString::fromUtf8(cell.trimmed()).trimmed();
     const Address address = readAddress(link);
     if (address.host().isEmpty())
         return;
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
     if (seen_.insert(link))
-        links_[address.host()].append(link);
+        links_[address.host()].append(std::move(link));
 }
 
 } // namespace
