@@ -319,6 +319,7 @@ void Reader::read(const QString& path)
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
+    QByteArray head;    // the text before the end of the first line is known
     const qint64 start = done_;
     bool error = false;
     for (bool end = false; !end;) {
@@ -346,6 +347,12 @@ void Reader::read(const QString& path)
             text = utf8;
         }
         if (!records) {
+            // The first line is needed whole to tell the delimiter.
+            head.append(text);
+            text = head;
+            if (!end && text.size() <= CsvRecords::maxRecord && !text.contains('\n') &&
+                !text.contains('\r'))
+                continue;
             if (text.startsWith("\xEF\xBB\xBF"))
                 text = text.sliced(3);
             // The delimiter is the one the first line uses most, outside quotes.
@@ -364,6 +371,7 @@ void Reader::read(const QString& path)
             records.emplace(*most > 0 ? delimiters[most - counts.begin()] : '\0');
         }
         records->feed(text);
+        head.clear();
         if (end)
             records->finish();
         take(*records);
