@@ -93,6 +93,6 @@ private:
 
     bool running_ = false;
     bool groupedByDomain_ = false;
-    bool shown_ = false;  // an ended run's rows are on show
-    HostTally byDomain_;  // dict by registrable domain, while grouped and shown
+    bool shown_ = false; // an ended run's rows are on show
+    HostTally byDomain_; // dict by registrable domain, while grouped and shown
 };

@@ -227,8 +227,8 @@ void FlexGrid::contextMenuEvent(QContextMenuEvent* event)
     // the screen, since the event may come from either.
     if (event->reason() == QContextMenuEvent::Keyboard) {
         const QRect current = visualRect(currentIndex());
-        Q_EMIT menuRequested(Row(), viewport()->mapToGlobal(current.isValid() ? current.center()
-                                                                             : QPoint()));
+        Q_EMIT menuRequested(
+            Row(), viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint()));
         return;
     }
     const int row = rowAt(viewport()->mapFromGlobal(event->globalPos()).y()) + 1;
