@@ -1,7 +1,5 @@
 #include "RegistrableDomain.h"
 
-#include <QHostAddress>
-
 #include <libpsl.h>
 
 namespace {
@@ -38,15 +36,13 @@ QStringView bareHost(QStringView host)
 QString registrableDomain(const QString& host)
 {
     const QString name = bareHost(host).toString().toLower();
-    // libpsl reads "1.2.3.4" as a name under the unknown top level "4" and would make it 3.4.
-    if (QHostAddress address; address.setAddress(name))
-        return name;
     const psl_ctx_t* list = suffixList();
     if (!list)
         return name;
     const QByteArray utf8 = name.toUtf8();
     // libpsl treats an unknown top level as a public suffix of its own (its "*" rule), which would
-    // merge every intranet name under it: such a name is left whole.
+    // merge every intranet name under it and make 192.168.1.20 "1.20": such a name is left whole.
+    // An IP address is left whole the same way: it ends in a number, or (IPv6) has no dot at all.
     const QByteArray topLevel = utf8.mid(utf8.lastIndexOf('.') + 1);
     if (!psl_is_public_suffix2(list, topLevel.constData(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE))
         return name;
