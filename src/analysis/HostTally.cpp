@@ -12,26 +12,36 @@ void HostTally::add(const QString& host, const QString& link)
         hosts_.push_back({host, {}});
     }
     hosts_[*it].links.append(link);
-    ++linkCount_;
+    order_.push_back(quint32(*it));
 }
 
-void HostTally::add(const QString& host, QStringList&& links)
+HostTally HostTally::fromHosts(std::vector<Host> hosts, std::vector<quint32> order)
 {
-    auto it = index_.constFind(host);
-    if (it == index_.cend()) {
-        it = index_.insert(host, hosts_.size());
-        hosts_.push_back({host, {}});
-    }
-    linkCount_ += links.size();
-    QStringList& mine = hosts_[*it].links;
-    if (mine.isEmpty())
-        mine = std::move(links);
-    else
-        mine.append(std::move(links));
+    HostTally tally;
+    tally.index_.reserve(qsizetype(hosts.size()));
+    for (std::size_t i = 0; i < hosts.size(); ++i)
+        tally.index_.insert(hosts[i].name, i);
+    tally.hosts_ = std::move(hosts);
+    tally.order_ = std::move(order);
+    return tally;
 }
 
 const QStringList* HostTally::links(const QString& host) const
 {
     const auto it = index_.constFind(host);
     return it == index_.cend() ? nullptr : &hosts_[*it].links;
+}
+
+HostTally HostTally::grouped(const std::function<QString(const QString&)>& group) const
+{
+    QStringList groups;
+    groups.reserve(qsizetype(hosts_.size()));
+    for (const Host& host : hosts_)
+        groups.append(group(host.name));
+    // Walks the links in the order found, taking each from its host's list in turn.
+    std::vector<qsizetype> taken(hosts_.size(), 0);
+    HostTally result;
+    for (const quint32 host : order_)
+        result.add(groups[host], hosts_[host].links[taken[host]++]);
+    return result;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The links of a run, grouped by the host they come from. Hosts keep the order in which the run
@@ -22,8 +23,10 @@ public:
 
     // Appends `link` to the links of `host`, adding the host at the end when it is new.
     void add(const QString& host, const QString& link);
-    // Appends `links`, in their order, to the links of `host`, adding the host when it is new.
-    void add(const QString& host, QStringList&& links);
+    // The tally of `hosts`, distinct and in the order met, whose links were found in `order`:
+    // the place in `hosts` of each link's host. For readers that gather each host's links apart,
+    // which spares a lookup of the host's name a link.
+    static HostTally fromHosts(std::vector<Host> hosts, std::vector<quint32> order);
 
     bool contains(const QString& host) const { return index_.contains(host); }
     // The links of `host`, or nullptr when the run never met it.
@@ -31,10 +34,15 @@ public:
 
     // Every host with its links, in the order the run met them.
     const std::vector<Host>& hosts() const { return hosts_; }
-    qsizetype linkCount() const { return linkCount_; }
+    qsizetype linkCount() const { return order_.size(); }
+
+    // The same links tallied by `group` of their host, as if they had been added that way: the
+    // groups in the order met, each with its links in the order found across all its hosts.
+    // `group` is asked once a host.
+    HostTally grouped(const std::function<QString(const QString&)>& group) const;
 
 private:
     std::vector<Host> hosts_;
     QHash<QString, std::size_t> index_;
-    qsizetype linkCount_ = 0;
+    std::vector<quint32> order_; // the host of every link added, by its place in hosts_
 };

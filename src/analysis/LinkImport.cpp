@@ -153,31 +153,26 @@ private:
 };
 
 // The links of each host in the order first met, looked up by the host's text without a copy of
-// it; they go into the tally, a host at a time, once the import is over.
+// it; they become the tally once the import is over.
 class HostLinks {
 public:
-    QStringList& operator[](QStringView host)
+    void add(QStringView host, QString&& link)
     {
         const std::size_t hash = qHash(host, 0);
         if (2 * (hosts_.size() + 1) > slots_.size())
             grow();
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const quint32 index = slots_[i];
-            if (index == 0) {
-                slots_[i] = quint32(hosts_.size() + 1);
-                hosts_.emplace_back(host.toString(), QStringList());
-                return hosts_.back().second;
-            }
-            if (hosts_[index - 1].first == host)
-                return hosts_[index - 1].second;
+        std::size_t i = hash & mask;
+        while (slots_[i] && hosts_[slots_[i] - 1].name != host)
+            i = (i + 1) & mask;
+        if (!slots_[i]) {
+            slots_[i] = quint32(hosts_.size() + 1);
+            hosts_.push_back({host.toString(), {}});
         }
+        hosts_[slots_[i] - 1].links.append(std::move(link));
+        order_.push_back(slots_[i] - 1);
     }
-    void moveInto(HostTally& tally)
-    {
-        for (auto& [host, links] : hosts_)
-            tally.add(host, std::move(links));
-    }
+    HostTally take() { return HostTally::fromHosts(std::move(hosts_), std::move(order_)); }
 
 private:
     void grow()
@@ -185,15 +180,16 @@ private:
         slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t h = 0; h < hosts_.size(); ++h) {
-            std::size_t i = qHash(QStringView(hosts_[h].first), 0) & mask;
+            std::size_t i = qHash(QStringView(hosts_[h].name), 0) & mask;
             while (slots_[i])
                 i = (i + 1) & mask;
             slots_[i] = quint32(h + 1);
         }
     }
 
-    std::vector<std::pair<QString, QStringList>> hosts_;
-    std::vector<quint32> slots_; // an index into hosts_ plus one, or 0 for none
+    std::vector<HostTally::Host> hosts_;
+    std::vector<quint32> order_; // the host of each link, by its place in hosts_
+    std::vector<quint32> slots_; // a place in hosts_ plus one, or 0 for none
 };
 
 // One import: the tally, the addresses already met, and the file being read.
@@ -204,7 +200,7 @@ public:
     {
     }
     void read(const QString& path);
-    void finish() { links_.moveInto(result_.tally); }
+    void finish() { result_.tally = links_.take(); }
 
 private:
     enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
@@ -455,7 +451,7 @@ void Reader::add(QByteArrayView cell)
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
     if (seen_.insert(link))
-        links_[address.host()].append(std::move(link));
+        links_.add(address.host(), std::move(link));
 }
 
 } // namespace

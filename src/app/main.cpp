@@ -9,6 +9,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The user's settings go to the desktop's place for them, ~/.config/Ostrel/Ostrel.conf.
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     // Ties the windows to the installed desktop entry, so a Wayland shell shows its name and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.ostrel.Ostrel"));
