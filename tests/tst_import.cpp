@@ -59,44 +59,45 @@ void TestImport::import_data()
     QTest::addColumn<QByteArrayList>("files"); // the bytes of each, or "<missing>", "<folder>"
     QTest::addColumn<QString>("tally");        // "host: link link; host: link"
     QTest::addColumn<QString>("problems");     // "index reason; index reason"
+    QTest::addColumn<QString>("found");        // where hosts take turns: every link in order
     QTest::newRow("console latest links, UTF-8 BOM, CRLF")
         << QByteArrayList{"\xEF\xBB\xBFLinking page,Last crawled\r\nhttps://Blog.Alpha.test/"
                           "post,2026-11-02\r\nhttp://alpha.test/,2026-11-01\r\n"}
         << u"blog.alpha.test: https://Blog.Alpha.test/post; alpha.test: http://alpha.test/"_qs
-        << QString();
+        << QString() << QString();
     QTest::newRow("webmaster backlinks, UTF-16LE, tabs")
         << QByteArrayList{utf16(QStringConverter::Utf16LE,
                                 u"Target Url\tSource Url\tAnchor Text\r\nhttp://own.test/\t"
                                 u"http://beta.test/a\tb\u00e9ta\r\n"_qs)}
-        << u"beta.test: http://beta.test/a"_qs << QString();
+        << u"beta.test: http://beta.test/a"_qs << QString() << QString();
     QTest::newRow("suite referring pages, UTF-16BE, semicolons")
         << QByteArrayList{utf16(QStringConverter::Utf16BE,
                                 u"Referring page title;Referring page URL;Target URL;Anchor\n"
                                 u"T;https://c.test/1;https://own.test/;a\n"_qs)}
-        << u"c.test: https://c.test/1"_qs << QString();
+        << u"c.test: https://c.test/1"_qs << QString() << QString();
     QTest::newRow("suite backlinks, quoted")
         << QByteArrayList{"\"Page ascore\",\"Source title\",\"Source url\",\"Target url\"\n"
                           "\"12\",\"Say \"\"hi\"\", http://no.test/\",\"https://g.test/x,y\","
                           "\"https://own.test/\"\n3,\"two\nlines\",http://g.test/z,http://"
                           "own.test/"}
-        << u"g.test: https://g.test/x,y http://g.test/z"_qs << QString();
+        << u"g.test: https://g.test/x,y http://g.test/z"_qs << QString() << QString();
     QTest::newRow("unknown header, GB18030")
         << QByteArrayList{"\xB1\xEA\xCC\xE2,\xB5\xD8\xD6\xB7\nx,http://d.test/\xD2\xB3\xC3\xE6\n"
                           "y,http://d.test/\n"}
-        << u"d.test: http://d.test/页面 http://d.test/"_qs << QString();
+        << u"d.test: http://d.test/页面 http://d.test/"_qs << QString() << QString();
     QTest::newRow("most cells are addresses")
         << QByteArrayList{"id,page,note\n1,http://x.test/a,http://y.test/\n2,http://x.test/b,\n"
                           "3,http://x.test/c,\n"}
-        << u"x.test: http://x.test/a http://x.test/b http://x.test/c"_qs << QString();
+        << u"x.test: http://x.test/a http://x.test/b http://x.test/c"_qs << QString() << QString();
     QTest::newRow("unclosed quote")
         << QByteArrayList{"Source url,Anchor\nhttp://z.test/1,\"open\nhttp://z.test/2,x\n"}
-        << u"z.test: http://z.test/1 http://z.test/2"_qs << QString();
+        << u"z.test: http://z.test/1 http://z.test/2"_qs << QString() << QString();
     QTest::newRow("plain list, duplicates")
         << QByteArrayList{"http://a.test/1\n\nnotes\n  http://a.test/1 \n ftp://f.test/x \n"
                           "HTTP://U:p@A.test:81/2",
                           "http://a.test/2\nhttp://a.test/1\n"}
         << u"a.test: http://a.test/1 HTTP://U:p@A.test:81/2 http://a.test/2; f.test: ftp://f.test/x"_qs
-        << QString();
+        << QString() << u"http://a.test/1 ftp://f.test/x HTTP://U:p@A.test:81/2 http://a.test/2"_qs;
     QTest::newRow("bad files")
         << QByteArrayList{"<missing>",
                           "http://a.test/\n",
@@ -107,13 +108,14 @@ void TestImport::import_data()
                           "http://b.test/\n"}
         << u"a.test: http://a.test/; b.test: http://b.test/"_qs
         << u"0 No such file or directory; 2 file to open is a directory; 3 It is not a text file.; "
-           u"4 It holds no web address.; 5 It holds no web address."_qs;
+           u"4 It holds no web address.; 5 It holds no web address."_qs
+        << u"http://a.test/ http://b.test/"_qs;
     QTest::newRow("pieces meet in a character, UTF-8")
         << QByteArrayList{padding(1048559) + "\r\nhttp://k.test/页\r\n"}
-        << u"k.test: http://k.test/页"_qs << QString();
+        << u"k.test: http://k.test/页"_qs << QString() << QString();
     QTest::newRow("pieces meet in a character, GB18030")
         << QByteArrayList{padding(1048558) + "\nhttp://k.test/\xD2\xB3\xC3\xE6\n"}
-        << u"k.test: http://k.test/页面"_qs << QString();
+        << u"k.test: http://k.test/页面"_qs << QString() << QString();
 }
 
 void TestImport::import()
@@ -141,6 +143,13 @@ void TestImport::import()
         reasons.append(QString::number(paths.indexOf(problem.file)) + u' ' + problem.reason);
     QTEST(hosts.join(u"; "_qs), "tally");
     QTEST(reasons.join(u"; "_qs), "problems");
+    QFETCH(QString, found);
+    QStringList inOrder;
+    for (const auto& all : result.tally.grouped([](const QString&) { return u"all"_qs; }).hosts())
+        inOrder += all.links;
+    if (!found.isEmpty())
+        QCOMPARE(inOrder.join(u' '), found);
+    QCOMPARE(result.tally.linkCount(), inOrder.size());
 }
 
 QTEST_GUILESS_MAIN(TestImport)
