@@ -6,6 +6,7 @@
 
 #include "analysis/HostListExport.h"
 #include "platform/BrowserAddress.h"
+#include "platform/Version.h"
 #include "platform/Twips.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr qint32 programVersion = 200912290;
+constexpr qint32 programVersion = ostrelVersion;
 
 } // namespace
 
@@ -146,6 +147,11 @@ void Form1::createControls()
     Label3->hide();
     connect(Label3, &CaptionLabel::clicked, this, &Form1::onLabel3Clicked);
 
+    // Files dropped anywhere on the window are imported, the site box included, which would
+    // otherwise take their addresses as text.
+    setAcceptDrops(true);
+    Text1->installEventFilter(this);
+
     // Disabled controls are passed over, so Tab goes Text1, Command1, Command2 while a run is
     // under way, then the grid. The clickable labels come last, for keyboard users: each is in
     // the chain only while it is shown and has a caption.
@@ -208,6 +214,7 @@ void Form1::urlfetch(const QString& url, const QString& method, const QString& p
 void Form1::onCommand1Clicked()
 {
     currentDomain.clear();
+    importedName_.reset();
     Command1->setEnabled(false);
     Command2->setEnabled(true);
     Command2->setText(QStringLiteral("暂停"));
@@ -306,7 +313,7 @@ void Form1::endRun(QList<QStringList> rows)
 
 void Form1::onLabel3Clicked()
 {
-    const QString site = Text1->text();
+    const QString site = importedName_.value_or(Text1->text());
     const QString folder = hostListFolder(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     const HostListExport saved = exportHostList(folder, site, run.domainStr);
