@@ -19,9 +19,9 @@ int main(int argc, char** argv)
     // Ties the windows to the installed desktop entry, so a Wayland shell shows its name and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.ostrel.Ostrel"));
 
-    const CommandLine line = parseCommandLine(
-        QApplication::arguments(),
-        {QStringLiteral(OSTREL_EXPLORER_HOST), QStringLiteral(OSTREL_PUBLISHER_HOST)});
+    const CommandLine line =
+        parseCommandLine(QApplication::arguments(), {QStringLiteral(OSTREL_EXPLORER_HOST),
+                                                     QStringLiteral(OSTREL_PUBLISHER_HOST)});
     if (line.exitCode) {
         std::fputs(line.output.toLocal8Bit().constData(), *line.exitCode == 0 ? stdout : stderr);
         return *line.exitCode;

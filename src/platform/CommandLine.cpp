@@ -14,9 +14,9 @@ using namespace Qt::StringLiterals;
 bool isHostAndPort(const QString& text)
 {
     // Read as the authority of an address, it must come back whole: anything QUrl would take
-    // as a scheme, a user, a path, a query or an empty port makes it come back different.
+    // as a scheme, a path, a query or an empty port makes it come back different.
     const QUrl url(u"http://"_s + text, QUrl::StrictMode);
-    return url.isValid() && !url.host().isEmpty() && url.port() != 0 &&
+    return url.isValid() && !url.host().isEmpty() && url.userInfo().isEmpty() && url.port() != 0 &&
            url.authority().compare(text, Qt::CaseInsensitive) == 0;
 }
 
@@ -36,9 +36,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const Endpoints& buil
         u"publisher"_s, u"The publisher's host (default %1)."_s.arg(built.publisherHost),
         u"HOST[:PORT]"_s);
     parser.addOptions({help, version, explorer, publisher});
-    parser.addPositionalArgument(u"FILE"_s,
-                                 u"Link exports (CSV, TSV or lists of addresses) to import."_s,
-                                 u"[FILE...]"_s);
+    parser.addPositionalArgument(
+        u"FILE"_s, u"Link exports (CSV, TSV or lists of addresses) to import."_s, u"[FILE...]"_s);
 
     auto fail = [&line](const QString& why) {
         line.exitCode = 1;
@@ -60,16 +59,15 @@ CommandLine parseCommandLine(const QStringList& arguments, const Endpoints& buil
                       "permitted by law.\n"_s.arg(ostrelVersion);
         return line;
     }
-    for (const auto& [option, host] :
-         {std::pair{&explorer, &line.endpoints.explorerHost},
-          std::pair{&publisher, &line.endpoints.publisherHost}}) {
+    for (const auto& [option, host] : {std::pair{&explorer, &line.endpoints.explorerHost},
+                                       std::pair{&publisher, &line.endpoints.publisherHost}}) {
         if (!parser.isSet(*option))
             continue;
         // Given twice, the last one counts, as with most programs.
         const QString value = parser.values(*option).constLast();
         if (!isHostAndPort(value))
-            return fail(u"--%1 takes HOST or HOST:PORT, not \"%2\""_s.arg(option->names().constFirst(),
-                                                                          value));
+            return fail(u"--%1 takes HOST or HOST:PORT, not \"%2\""_s.arg(
+                option->names().constFirst(), value));
         *host = value;
     }
     line.files = parser.positionalArguments();

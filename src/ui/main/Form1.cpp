@@ -6,8 +6,8 @@
 
 #include "analysis/HostListExport.h"
 #include "platform/BrowserAddress.h"
-#include "platform/Version.h"
 #include "platform/Twips.h"
+#include "platform/Version.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"

@@ -5,7 +5,6 @@
 // Form1's import of link exports: files dropped on the window or named on the command line.
 
 #include "Form1.h"
-
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
@@ -69,8 +68,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     // A drag of files over the site box is left to the window, which imports them; a drag of
     // text is still the box's own.
     const QEvent::Type type = event->type();
-    if (watched == Text1 && (type == QEvent::DragEnter || type == QEvent::DragMove ||
-                             type == QEvent::Drop)) {
+    if (watched == Text1 &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
         if (!droppedFiles(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
             event->ignore();
             return true;
@@ -93,14 +92,13 @@ void Form1::importFiles(const QStringList& paths)
     auto* reading = new QFutureWatcher<ImportResult>(this);
     // QFuture passes on progress at most 25 times a second, so the line is not laid out anew
     // for every few kilobytes read.
-    connect(reading, &QFutureWatcherBase::progressValueChanged, this,
-            &Form1::showImportProgress);
+    connect(reading, &QFutureWatcherBase::progressValueChanged, this, &Form1::showImportProgress);
     connect(reading, &QFutureWatcherBase::finished, this, [this, reading, paths] {
         reading->deleteLater();
         importEnded(paths, reading->future().takeResult());
     });
-    reading->setFuture(QtConcurrent::run(
-        [read = importReader, paths](QPromise<ImportResult>& promise) {
+    reading->setFuture(
+        QtConcurrent::run([read = importReader, paths](QPromise<ImportResult>& promise) {
             promise.setProgressRange(0, 100);
             promise.addResult(read(paths, [&promise](qint64 done, qint64 total) {
                 if (total > 0)
@@ -119,10 +117,9 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
 {
     importing_ = false;
     for (const ImportProblem& problem : result.problems)
-        MessageBox::show(this,
-                         QStringLiteral("导入") + problem.file + QStringLiteral("失败:") +
-                             problem.reason,
-                         QStringLiteral("Warning"));
+        MessageBox::show(
+            this, QStringLiteral("导入") + problem.file + QStringLiteral("失败:") + problem.reason,
+            QStringLiteral("Warning"));
     if (result.tally.hosts().empty()) {
         // Nothing was read: what the grid showed is kept rather than traded for an empty list.
         Label1->setCaption(statusBeforeImport_);
