@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/RegistrableDomain.h"
 #include "support/ResultPages.h"
 
 #include <QTest>
@@ -38,7 +39,10 @@ private Q_SLOTS:
     void walk();
     void holdAndResume_data();
     void holdAndResume();
+    void endRows_data();
     void endRows();
+    void registrableDomains_data();
+    void registrableDomains();
 };
 
 void TestRun::walk_data()
@@ -159,26 +163,70 @@ void TestRun::holdAndResume()
     QCOMPARE(seen.join(u' '), steps);
 }
 
+void TestRun::endRows_data()
+{
+    QTest::addColumn<QString>("hosts");    // link n of the page is http://<the n-th host>/n
+    QTest::addColumn<QString>("grouping"); // by domain or not before the run, then after its end
+    QTest::addColumn<QString>("shown");    // the counts, the rows, domainStr, the first row's links
+
+    // Hosts keep their exact case and a TAB; a domain's links come in the order found.
+    const QString hosts = u"b.a.com x.github.io A.COM y.github.io b.a.com t\tb.x a.com"_qs;
+    QTest::newRow("by domain")
+        << hosts << u"on"_qs
+        << u"4个主域名,7|1 a.com 4个|2 x.github.io 1个|3 y.github.io 1个|"
+           "4 t\tb.x 1个|a.com\r\nx.github.io\r\ny.github.io\r\nt\tb.x\r\n|1 3 5 7"_qs;
+    QTest::newRow("by host again after the end")
+        << hosts << u"on off"_qs
+        << u"6个域名,7|1 b.a.com 2个|2 x.github.io 1个|3 A.COM 1个|4 y.github.io 1个|5 t\tb.x 1个|"
+           "6 a.com 1个|b.a.com\r\nx.github.io\r\nA.COM\r\ny.github.io\r\nt\tb.x\r\na.com\r\n|1 5"_qs;
+}
+
 void TestRun::endRows()
 {
-    // Hosts keep the order met and their exact case; a TAB in a host stays in its cell.
-    const QString html = QString::fromUtf8(resultPage(
-        u"5"_qs, {u"http://b.example/1"_qs, u"http://A.example/2"_qs, u"http://b.example/3"_qs,
-                  u"http://a.example/4"_qs, u"http://t\tab.example/5"_qs}));
+    QFETCH(QString, hosts);
+    QFETCH(QString, grouping);
+    QFETCH(QString, shown);
+    QStringList links;
+    for (const QString& host : hosts.split(u' '))
+        links.append(u"http://%1/%2"_qs.arg(host).arg(links.size() + 1));
+    const QString html = QString::fromUtf8(resultPage(QString::number(links.size()), links));
     AnalysisRun run;
+    QCOMPARE(run.setGroupedByDomain(grouping.startsWith(u"on")).next, RunStep::Next::Wait);
     run.start();
     run.pageArrived(html);
     run.start(); // a second run starts from nothing
-    const RunStep step = run.pageArrived(html);
-    QCOMPARE(step.next, RunStep::Next::End);
-    const QList<QStringList> rows{{u"1"_qs, u"b.example"_qs, u"2个"_qs},
-                                  {u"2"_qs, u"A.example"_qs, u"1个"_qs},
-                                  {u"3"_qs, u"a.example"_qs, u"1个"_qs},
-                                  {u"4"_qs, u"t\tab.example"_qs, u"1个"_qs}};
-    QCOMPARE(step.rows, rows);
-    QCOMPARE(run.domainStr, u"b.example\r\nA.example\r\na.example\r\nt\tab.example\r\n"_qs);
-    QCOMPARE(*run.dict.links(u"b.example"_qs),
-             QStringList({u"http://b.example/1"_qs, u"http://b.example/3"_qs}));
+    RunStep step = run.pageArrived(html);
+    for (const QString& toggle : grouping.split(u' ').mid(1))
+        step = run.setGroupedByDomain(toggle == u"on");
+    QStringList seen{step.status.section(u'共', 1).section(u'条', 0, 0)};
+    for (const QStringList& row : std::as_const(step.rows))
+        seen.append(row.join(u' '));
+    QStringList found;
+    for (const QString& link : *run.linksOf(step.rows[0][1]))
+        found.append(link.section(u'/', -1));
+    QCOMPARE(seen.join(u'|') + u'|' + run.domainStr + u'|' + found.join(u' '), shown);
+}
+
+void TestRun::registrableDomains_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("case") << u"WWW.Example.COM"_qs << u"example.com"_qs;
+    QTest::newRow("a suffix itself") << u"co.uk"_qs << u"co.uk"_qs;
+    QTest::newRow("private suffix") << u"foo.github.io"_qs << u"foo.github.io"_qs;
+    QTest::newRow("user and port") << u"user@shop.example.org:8080"_qs << u"example.org"_qs;
+    QTest::newRow("IPv4") << u"192.168.1.20"_qs << u"192.168.1.20"_qs;
+    QTest::newRow("IPv6 with port") << u"u@[2001:DB8::1]:80"_qs << u"2001:db8::1"_qs;
+    QTest::newRow("bare IPv6") << u"fe80::1"_qs << u"fe80::1"_qs;
+    QTest::newRow("international") << u"www.Bücher.de"_qs << u"bücher.de"_qs;
+    QTest::newRow("unknown top level") << u"www.Blog.example"_qs << u"www.blog.example"_qs;
+}
+
+void TestRun::registrableDomains()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, domain);
+    QCOMPARE(registrableDomain(host), domain);
 }
 
 QTEST_GUILESS_MAIN(TestRun)

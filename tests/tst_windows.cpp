@@ -7,11 +7,14 @@
 #include "support/ResultPages.h"
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
+#include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
 #include "ui/links/Form2.h"
 #include "ui/main/Form1.h"
 #include "ui/suggest/Form3.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -20,6 +23,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +99,8 @@ private:
 private Q_SLOTS:
     void init()
     {
+        QStandardPaths::setTestModeEnabled(true); // the user's own settings stay untouched
+        QSettings().clear();
         MessageBox::setRecorder(&boxes_);
         QDesktopServices::setUrlHandler(u"http"_qs, this, "open");
         server_ = std::make_unique<HttpFixture>();
@@ -246,6 +253,39 @@ private Q_SLOTS:
         doubleClick(links, 1, true);
         QCOMPARE(opened_, (QStringList{u"http://t.example?q=x%09y#From:"_qs + server_->host(),
                                        u"http://c.example/1#From:"_qs + server_->host()}));
+    }
+    void hostMenu()
+    {
+        pages_ = {resultPage(u"3"_qs, {u"http://www.a.com/1"_qs, u"http://c.example/2"_qs,
+                                       u"http://b.A.com:81/3"_qs})};
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(tb1->model()->rowCount(), 3);
+        tb1->setCurrentIndex(tb1->model()->index(1, 1)); // a count
+        QTest::keyClick(tb1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"c.example"_qs);
+        auto* menu = tb1->findChild<GridMenu*>();
+        menu->actions()[4]->trigger();
+        QCOMPARE(child(u"Label1"_qs)->caption() + cells(tb1),
+                 u"已完成,共2个主域名,3条链接,双击域名可列出链接1|a.com|2个\n2|c.example|1个\n"_qs);
+        tb1->setRow(2);
+        const QPoint row1 = tb1->visualRect(tb1->model()->index(0, 0)).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, row1, tb1->viewport()->mapToGlobal(row1));
+        QApplication::sendEvent(tb1->viewport(), &click);
+        QVERIFY(menu->isVisible());
+        QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(menu);
+        QStringList heard;
+        for (int i = 0; i < entries->childCount(); ++i)
+            heard << entries->child(i)->text(QAccessible::Name) +
+                         (entries->child(i)->state().checked ? u"✓"_qs : QString());
+        QCOMPARE(heard.join(u'|'), u"复制|查看链接|在浏览器中打开||按主域名合并✓"_qs); // as heard
+        menu->actions()[2]->trigger();
+        QCOMPARE(opened_, QStringList{u"http://a.com/"_qs});
+        menu->actions()[1]->trigger(); // every link of the domain's hosts
+        QTRY_COMPARE(cells(QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs)),
+                     u"1|http://www.a.com/1\n2|http://b.A.com:81/3\n"_qs);
+        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        QVERIFY(child<GridMenu>(QString())->actions()[4]->isChecked()); // kept for the next one
     }
     void news()
     {

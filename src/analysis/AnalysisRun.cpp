@@ -4,6 +4,7 @@
 
 #include "AnalysisRun.h"
 
+#include "RegistrableDomain.h"
 #include "ResultPage.h"
 
 PageTake takePage(const QString& html)
@@ -27,6 +28,8 @@ PageTake takePage(const QString& html)
 RunStep AnalysisRun::start()
 {
     dict = HostTally();
+    byDomain_ = HostTally();
+    shown_ = false;
     domainStr.clear();
     pause = false;
     pageNo = 1;
@@ -123,16 +126,40 @@ RunStep AnalysisRun::adopt(HostTally tally)
 RunStep AnalysisRun::end(RunStep step)
 {
     running_ = false;
+    shown_ = true;
     step.next = RunStep::Next::End;
-    qint32 hostCount = 0;
-    for (const HostTally::Host& host : dict.hosts()) {
-        ++hostCount;
+    return shownRows(std::move(step));
+}
+
+RunStep AnalysisRun::setGroupedByDomain(bool on)
+{
+    groupedByDomain_ = on;
+    if (!shown_)
+        return {};
+    RunStep step;
+    step.next = RunStep::Next::End;
+    return shownRows(std::move(step));
+}
+
+const QStringList* AnalysisRun::linksOf(const QString& row) const
+{
+    return (groupedByDomain_ && shown_ ? byDomain_ : dict).links(row);
+}
+
+RunStep AnalysisRun::shownRows(RunStep step)
+{
+    byDomain_ = groupedByDomain_ ? dict.grouped(registrableDomain) : HostTally();
+    const HostTally& shown = groupedByDomain_ ? byDomain_ : dict;
+    domainStr.clear();
+    qint32 rowCount = 0;
+    for (const HostTally::Host& host : shown.hosts()) {
+        ++rowCount;
         step.rows.append(
-            {QString::number(hostCount), host.name, QString::number(host.links.size()) + u'个'});
+            {QString::number(rowCount), host.name, QString::number(host.links.size()) + u'个'});
         domainStr += host.name + QStringLiteral("\r\n");
     }
-    step.status = QStringLiteral("已完成,共") + QString::number(hostCount) +
-                  QStringLiteral("个域名,") + QString::number(dict.linkCount()) +
-                  QStringLiteral("条链接,双击域名可列出链接");
+    step.status = QStringLiteral("已完成,共") + QString::number(rowCount) +
+                  (groupedByDomain_ ? QStringLiteral("个主域名,") : QStringLiteral("个域名,")) +
+                  QString::number(dict.linkCount()) + QStringLiteral("条链接,双击域名可列出链接");
     return step;
 }

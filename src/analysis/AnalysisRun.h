@@ -20,14 +20,15 @@ struct RunStep {
     enum class Next {
         Wait,        // nothing to send: a reply is on its way, the run is held, or it is idle
         RequestPage, // ask the explorer for the result page starting at `page`
-        End,         // the run is over: show `rows`, most links first
+        End,         // the run is over: show `rows` in place of the grid's, most links first
     };
 
     QStringList warnings;
     QString status;
     Next next = Next::Wait;
     qint32 page = 0;
-    // One row per host in the order the run met it: its number, the host, its count with "个".
+    // One row per host (or registrable domain, while grouped) in the order the run met it: its
+    // number, the host, its count with "个".
     QList<QStringList> rows;
 };
 
@@ -69,16 +70,29 @@ public:
 
     bool running() const { return running_; }
 
+    // One row per registrable domain instead of one per host, from the next end of a run on.
+    // While an ended run's rows are on show, the step holds them regrouped (with the status line)
+    // to show at once; otherwise there is nothing to do.
+    RunStep setGroupedByDomain(bool on);
+    bool groupedByDomain() const { return groupedByDomain_; }
+    // The links behind a row's name, in the order found: its host's, or every one of its domain's
+    // hosts' while grouped; nullptr for a name no row holds.
+    const QStringList* linksOf(const QString& row) const;
+
     qint32 pageNo = 0;         // `b` of the next result page: 1, 51, 101, ...
     bool pause = false;        // true while the user holds the run
     bool pageInFlight = false; // a requested page has not answered yet
     HostTally dict;            // the links of the run, by host
-    QString domainStr;         // the hosts of the last ended run, each followed by CR LF
+    QString domainStr;         // the rows' hosts or domains in the order met, each with CR LF
 
 private:
     RunStep nextPage(RunStep step);
     RunStep request(RunStep step);
     RunStep end(RunStep step);
+    RunStep shownRows(RunStep step);
 
     bool running_ = false;
+    bool groupedByDomain_ = false;
+    bool shown_ = false; // an ended run's rows are on show
+    HostTally byDomain_; // dict by registrable domain, while grouped and shown
 };

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The links of a run, grouped by the host they come from. Hosts keep the order in which the run
@@ -29,10 +30,15 @@ public:
 
     // Every host with its links, in the order the run met them.
     const std::vector<Host>& hosts() const { return hosts_; }
-    qsizetype linkCount() const { return linkCount_; }
+    qsizetype linkCount() const { return order_.size(); }
+
+    // The same links tallied by `group` of their host, as if they had been added that way: the
+    // groups in the order met, each with its links in the order found across all its hosts.
+    // `group` is asked once a host.
+    HostTally grouped(const std::function<QString(const QString&)>& group) const;
 
 private:
     std::vector<Host> hosts_;
     QHash<QString, std::size_t> index_;
-    qsizetype linkCount_ = 0;
+    std::vector<quint32> order_; // the host of every link added, by its place in hosts_
 };

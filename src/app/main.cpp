@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     // The application comes first: it takes Qt's own options (-platform, -style, ...) out of the
     // arguments, and the help text needs it.
     QApplication app(argc, argv);
+    // The user's settings go to the desktop's place for them, ~/.config/Ostrel/Ostrel.conf.
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     // Ties the windows to the installed desktop entry, so a Wayland shell shows its name and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.ostrel.Ostrel"));

@@ -7,6 +7,9 @@
 #include "FlexGridModel.h"
 #include "platform/Twips.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -197,6 +200,40 @@ void FlexGrid::syncView() const
     model_->flush();
     self->executeDelayedItemsLayout();
     self->updateGeometries();
+}
+
+void FlexGrid::copyRow() const
+{
+    const QString text = Row() >= 1 ? TextMatrix(Row(), 1) : QString();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event)
+{
+    // The view would copy the current cell, which may be a count: the row's name is what a user
+    // pastes elsewhere.
+    if (event->matches(QKeySequence::Copy)) {
+        copyRow();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void FlexGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Also a right-click on a row's number, passed on by the row header. Positions go through
+    // the screen, since the event may come from either.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QRect current = visualRect(currentIndex());
+        Q_EMIT menuRequested(
+            Row(), viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint()));
+        return;
+    }
+    const int row = rowAt(viewport()->mapFromGlobal(event->globalPos()).y()) + 1;
+    setRow(row);
+    Q_EMIT menuRequested(row, event->globalPos());
 }
 
 int FlexGrid::TopRow() const

@@ -55,6 +55,10 @@ public:
     // top), 9 is general: numbers to the right, texts to the left.
     void setColAlignment(int col, int code);
 
+    // Puts the text of the current row that names it (column 1: the host, the link) on the
+    // clipboard, without its number or count; Ctrl+C does the same. An empty one is not copied.
+    void copyRow() const;
+
     // The first scrolling row in view (1 when the list is at its start).
     int TopRow() const;
     void setTopRow(int row);
@@ -62,9 +66,14 @@ public:
 Q_SIGNALS:
     // A double-click on a cell or a row's number; Row() then names the row clicked.
     void DblClick();
+    // The context menu is asked for at `globalPos`: by a right-click on row `row` (made
+    // current), or with the keyboard on the current row; `row` is 0 when there was none.
+    void menuRequested(int row, const QPoint& globalPos);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyHeaderSizes();

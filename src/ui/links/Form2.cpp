@@ -8,6 +8,7 @@
 #include "platform/Twips.h"
 #include "ui/FlexGrid.h"
 #include "ui/Fonts.h"
+#include "ui/GridMenu.h"
 #include "ui/ShownText.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
@@ -29,6 +30,9 @@ Form2::Form2()
     tb1->setFont(simSunFont(9));
     setTwipsGeometry(tb1, 120, 120, 9495, 5295);
     connect(tb1, &FlexGrid::DblClick, this, &Form2::onTb1DoubleClicked);
+    (new GridMenu(tb1))->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
+        onTb1DoubleClicked();
+    });
 }
 
 Form2::~Form2() = default;

@@ -13,6 +13,7 @@
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
 #include "ui/Fonts.h"
+#include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
@@ -27,12 +28,16 @@
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
 constexpr qint32 programVersion = ostrelVersion;
+
+// The user's choice of rows by registrable domain, kept across runs and restarts.
+const QString groupByDomainKey = QStringLiteral("hostList/groupByDomain");
 
 } // namespace
 
@@ -107,6 +112,18 @@ void Form1::createControls()
         QStringLiteral("每行一个链接来源域名及其链接数，按链接数排序；双击域名可列出链接"));
     setTwipsGeometry(tb1, 340, 960, 5895, 3855);
     connect(tb1, &FlexGrid::DblClick, this, &Form1::onTb1DoubleClicked);
+
+    auto* tb1Menu = new GridMenu(tb1);
+    tb1Menu->addRowAction(QStringLiteral("查看链接"), [this] { onTb1DoubleClicked(); });
+    tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
+        linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
+    });
+    tb1Menu->addSeparator();
+    groupByDomain_ = tb1Menu->addAction(QStringLiteral("按主域名合并"));
+    groupByDomain_->setCheckable(true);
+    groupByDomain_->setChecked(QSettings().value(groupByDomainKey, false).toBool());
+    run.setGroupedByDomain(groupByDomain_->isChecked());
+    connect(groupByDomain_, &QAction::toggled, this, &Form1::onGroupByDomainToggled);
 
     Label1 = new CaptionLabel(QStringLiteral("本工具能分析所有外链的前1000条"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -297,18 +314,35 @@ void Form1::requestResultPage(qint32 b)
 
 void Form1::endRun(QList<QStringList> rows)
 {
+    showRows(std::move(rows));
+    Command1->setEnabled(true);
+    Command2->setEnabled(false);
+}
+
+void Form1::showRows(QList<QStringList> rows)
+{
+    tb1->setRows(1);
     for (QStringList& row : rows)
         tb1->addRow(std::move(row));
     // Most links on top; the numbers in column 0 keep the order in which the run met the hosts.
     tb1->setCol(2);
     tb1->setSort(FlexGrid::SortGenericDescending);
 
+    // After the status line, whose length has just changed.
     const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
     Label3->move(twipsToPixels(exportLeft), Label3->y());
     Label3->show();
+}
 
-    Command1->setEnabled(true);
-    Command2->setEnabled(false);
+void Form1::onGroupByDomainToggled(bool on)
+{
+    QSettings().setValue(groupByDomainKey, on);
+    // The rows on show are regrouped from what the run found, without asking again.
+    const RunStep step = run.setGroupedByDomain(on);
+    if (step.next != RunStep::Next::End)
+        return;
+    Label1->setCaption(step.status);
+    showRows(step.rows);
 }
 
 void Form1::onLabel3Clicked()
@@ -341,7 +375,7 @@ void Form1::onTb1DoubleClicked()
         });
     }
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    const QStringList* links = run.dict.links(currentDomain);
+    const QStringList* links = run.linksOf(currentDomain);
     form2_->showLinks(currentDomain, links ? *links : QStringList());
 }
 

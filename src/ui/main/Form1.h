@@ -18,6 +18,7 @@
 #include <optional>
 
 class CaptionLabel;
+class QAction;
 class FlexGrid;
 class Form2;
 class Form3;
@@ -85,6 +86,8 @@ private:
     void takeStep(RunStep step);
     void requestResultPage(qint32 b);
     void endRun(QList<QStringList> rows);
+    void showRows(QList<QStringList> rows);
+    void onGroupByDomainToggled(bool on);
 
     bool acceptsImport() const;
     void showImportProgress(int percent);
@@ -119,6 +122,7 @@ private:
     std::array<CaptionLabel*, 4> news{};
     CaptionLabel* Label2;
     CaptionLabel* Label3;
+    QAction* groupByDomain_; // "按主域名合并" in the grid's menu
 
     std::unique_ptr<Form2> form2_; // the link list window, made on first use
     std::unique_ptr<Form3> form3_; // the suggestion window, made on first use
