@@ -5,6 +5,7 @@
 // Form1's import of link exports: files dropped on the window or named on the command line.
 
 #include "Form1.h"
+#include "platform/Twips.h"
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
@@ -138,6 +139,11 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
             break;
         }
     }
+    // A run numbers at most 1000 hosts, which the number column was made for; an import may
+    // number tens of thousands, whose first digits the column would cut off.
+    const QString widest = QString::number(result.tally.hosts().size());
+    const int numberWidth = pixelsToTwips(tb1->fontMetrics().horizontalAdvance(widest) + 8);
+    tb1->setColWidth(0, std::max(tb1->ColWidth(0), numberWidth));
     currentDomain.clear();
     tb1->Clear();
     tb1->setRows(1);
