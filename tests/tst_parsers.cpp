@@ -6,6 +6,7 @@
 #include "analysis/ResultPage.h"
 #include "http/BytesToText.h"
 #include "platform/CodePage.h"
+#include "platform/CommandLine.h"
 #include "platform/Twips.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void text_data();
     void text();
     void rounding();
+    void commandLine_data();
+    void commandLine();
 };
 
 void TestParsers::resultPage_data()
@@ -115,6 +118,40 @@ void TestParsers::text()
 void TestParsers::rounding()
 {
     QCOMPARE(centredOrigin(QSize(15, 17), QSize(0, 0)), QPoint(8, 8)); // 7.5 and 8.5 to even
+}
+
+void TestParsers::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after the program's own name
+    // The hosts and files to open the window with, or the exit code and the first line printed.
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("bare") << QStringList{} << u"x.test|p.test|"_qs;
+    QTest::newRow("hosts and files")
+        << u"a.csv --explorer 127.0.0.1:8700 --publisher=Pub.Example b.txt -- -d.csv"_qs.split(u' ')
+        << u"127.0.0.1:8700|Pub.Example|a.csv,b.txt,-d.csv"_qs;
+    QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
+    QTest::newRow("unknown option")
+        << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
+    for (const QString& host : {u"http://h"_qs, u"h:"_qs, u"h:0"_qs, u"h:65536"_qs, u"h/x"_qs,
+                                u"u@h"_qs, u"h x"_qs, u""_qs})
+        QTest::addRow("host \"%s\"", qPrintable(host))
+            << QStringList{u"--explorer=ok.test"_qs, u"--explorer"_qs, host}
+            << u"1 ostrel: --explorer takes HOST or HOST:PORT, not \""_qs + host + u'"';
+}
+
+void TestParsers::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, outcome);
+    const CommandLine line =
+        parseCommandLine(QStringList{u"ostrel"_qs} + arguments, {u"x.test"_qs, u"p.test"_qs});
+    if (line.exitCode)
+        QCOMPARE(QString::number(*line.exitCode) + u' ' + line.output.section(u'\n', 0, 0),
+                 outcome);
+    else
+        QCOMPARE(line.endpoints.explorerHost + u'|' + line.endpoints.publisherHost + u'|' +
+                     line.files.join(u','),
+                 outcome);
 }
 
 QTEST_APPLESS_MAIN(TestParsers)

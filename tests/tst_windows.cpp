@@ -16,8 +16,11 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -45,6 +48,19 @@ static void doubleClick(FlexGrid* grid, int row, bool onNumber)
     const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Stands in for the export reader: "b.a.b.csv" gives two links of b and one of a.
+static ImportResult byName(const QStringList& paths, const ImportProgress&)
+{
+    ImportResult result;
+    for (const QString& path : paths)
+        for (const QString& host : QFileInfo(path).completeBaseName().split(u'.'))
+            host == u"gone" ? result.problems.append({path, u"no such file"_qs})
+                            : result.tally.add(host, path);
+    for (int i = 0; paths.value(0).endsWith(u"/many.csv") && i < 12000; ++i)
+        result.tally.add(QString::number(i), paths[0]); // long totals, five-digit numbers
+    return result;
 }
 
 class TestWindows : public QObject {
@@ -166,6 +182,62 @@ private Q_SLOTS:
                  (QStringList{u"提示:导出到"_qs + file.fileName() + u"成功!"_qs,
                               u"Warning:导出到"_qs + folder.path() +
                                   u"/ a b /x外链域名.txt失败:站点名含有\"/\",不能用作文件名"_qs}));
+    }
+    void drop_data()
+    {
+        QTest::addColumn<QStringList>("dropped"); // in the test's folder; "sub" is a folder
+        QTest::addColumn<QString>("onto");     // Text1, the window, or the window while a run walks
+        QTest::addColumn<QString>("seen");     // boxes, status line, grid
+        QTest::addColumn<QString>("exported"); // by the export label, if shown
+        QTest::newRow("files")
+            << QStringList{u"gone.csv"_qs, u"b.a.b.csv"_qs, u"sub"_qs, u"a.c.txt"_qs} << u"Text1"_qs
+            << u"Warning:导入%1/gone.csv失败:no such file#已完成,共3个域名,5条链接,双击域名可列出"
+               u"链接#1|b|2个\n2|a|2个\n3|c|1个"_qs
+            << u"b.a.b外链域名.txt"_qs;
+        QTest::newRow("nothing read")
+            << QStringList{u"gone.csv"_qs} << u"window"_qs
+            << u"Warning:导入%1/gone.csv失败:no such file#本工具能分析所有外链的前1000条#"_qs
+            << QString();
+        QTest::newRow("many") << QStringList{u"many.csv"_qs} << u"window"_qs
+                              << u"已完成,共12001个域名,12001条链接,双击域名可列出链接#1|many|"
+                                 u"1个\n2|0|1个\n3|1|1个"_qs
+                              << u"many外链域名.txt"_qs;
+        QTest::newRow("while walking")
+            << QStringList{u"a.c.txt"_qs} << u"walking"_qs << u"正在初始化...#"_qs << QString();
+    }
+    void drop()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QString, onto);
+        QFETCH(QString, seen);
+        QFETCH(QString, exported);
+        QTemporaryDir folder;
+        QDir(folder.path()).mkdir(u"sub"_qs);
+        form_->importReader = byName;
+        form_->programFolder = folder.path();
+        pages_.clear(); // a run walks on, its first page never answered
+        if (onto == u"walking")
+            QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        QMimeData files;
+        QList<QUrl> urls;
+        for (const QString& name : dropped)
+            urls.append(QUrl::fromLocalFile(folder.filePath(name)));
+        files.setUrls(urls);
+        files.setText(urls.value(0).toString()); // as file managers offer it too
+        QWidget* target = onto == u"Text1" ? child<QWidget>(onto) : form_.get();
+        QDragEnterEvent enter({9, 9}, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QCOMPARE(enter.isAccepted(), onto != u"walking");
+        QDropEvent drop({9, 9}, Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        QTRY_COMPARE((boxes() << child(u"Label1"_qs)->caption()
+                              << cells(child<FlexGrid>(u"tb1"_qs)).section(u'\n', 0, 2))
+                         .join(u'#'),
+                     QString(seen).replace(u"%1"_qs, folder.path()));
+        QVERIFY(form_->rect().contains(child(u"Label3"_qs)->geometry()));
+        if (child(u"Label3"_qs)->isVisible())
+            QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
+        QCOMPARE(QDir(folder.path()).entryList({u"*.txt"_qs}).join(u','), exported);
     }
     void linkList()
     {

@@ -7,6 +7,7 @@
 #include "analysis/HostListExport.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
+#include "platform/Version.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"
@@ -33,7 +34,9 @@
 
 namespace {
 
-constexpr qint32 programVersion = 200912290;
+constexpr qint32 programVersion = ostrelVersion;
+// Where the status line starts, under the site box, unless its text is too long for that.
+constexpr int statusLeft = 1320;
 
 // The user's choice of rows by registrable domain, kept across runs and restarts.
 const QString groupByDomainKey = QStringLiteral("hostList/groupByDomain");
@@ -127,7 +130,7 @@ void Form1::createControls()
     Label1 = new CaptionLabel(QStringLiteral("本工具能分析所有外链的前1000条"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAccessibleDescription(QStringLiteral("状态"));
-    setTwipsGeometry(Label1, 1320, 720, 2700, 180);
+    setTwipsGeometry(Label1, statusLeft, 720, 2700, 180);
     Label1->setAutoSize(true);
 
     copyright = linkLabel(QStringLiteral("copyright"), endpoints_.publisherHost,
@@ -162,6 +165,11 @@ void Form1::createControls()
     Label3->fitHeightToFont();
     Label3->hide();
     connect(Label3, &CaptionLabel::clicked, this, &Form1::onLabel3Clicked);
+
+    // Files dropped anywhere on the window are imported, the site box included, which would
+    // otherwise take their addresses as text.
+    setAcceptDrops(true);
+    Text1->installEventFilter(this);
 
     // Disabled controls are passed over, so Tab goes Text1, Command1, Command2 while a run is
     // under way, then the grid. The clickable labels come last, for keyboard users: each is in
@@ -225,6 +233,8 @@ void Form1::urlfetch(const QString& url, const QString& method, const QString& p
 void Form1::onCommand1Clicked()
 {
     currentDomain.clear();
+    importedName_.reset();
+    Label1->move(twipsToPixels(statusLeft), Label1->y());
     Command1->setEnabled(false);
     Command2->setEnabled(true);
     Command2->setText(QStringLiteral("暂停"));
@@ -321,7 +331,14 @@ void Form1::showRows(QList<QStringList> rows)
     tb1->setCol(2);
     tb1->setSort(FlexGrid::SortGenericDescending);
 
-    // After the status line, whose length has just changed.
+    // After the status line, whose length has just changed. The totals of a long import would
+    // push the label past the grid's right edge, out of the window: the line then starts as
+    // much further left as it must.
+    const QRect grid = twipsGeometry(tb1);
+    const int spill = statusLeft + pixelsToTwips(Label1->width()) + 200 +
+                      pixelsToTwips(Label3->width()) - (grid.left() + grid.width());
+    Label1->move(twipsToPixels(std::max(grid.left(), statusLeft - std::max(spill, 0))),
+                 Label1->y());
     const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
     Label3->move(twipsToPixels(exportLeft), Label3->y());
     Label3->show();
@@ -340,7 +357,7 @@ void Form1::onGroupByDomainToggled(bool on)
 
 void Form1::onLabel3Clicked()
 {
-    const QString site = Text1->text();
+    const QString site = importedName_.value_or(Text1->text());
     const QString folder = hostListFolder(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     const HostListExport saved = exportHostList(folder, site, run.domainStr);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/LinkImport.h"
 #include "http/UrlFetch.h"
 #include "platform/Endpoints.h"
 
@@ -12,13 +13,17 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class CaptionLabel;
 class QAction;
 class FlexGrid;
 class Form2;
 class Form3;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QNetworkAccessManager;
 class QPushButton;
@@ -46,6 +51,13 @@ public:
     // Opens an address in the user's default browser, exactly as given.
     void linkto(const QString& url);
 
+    // Reads link exports as one import on the thread pool, then ends as a run ends. Ignored
+    // while a run walks or another import reads. Drops and the command line come here.
+    void importFiles(const QStringList& paths);
+    // What an import reads its files with; tests put a reader of their own here.
+    std::function<ImportResult(const QStringList&, const ImportProgress&)> importReader =
+        importLinkExports;
+
     const Endpoints& endpoints() const { return endpoints_; }
     // Limits of every request this window sends; tests shorten them.
     RequestLimits requestLimits;
@@ -61,6 +73,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -74,6 +89,10 @@ private:
     void showRows(QList<QStringList> rows);
     void onGroupByDomainToggled(bool on);
 
+    bool acceptsImport() const;
+    void showImportProgress(int percent);
+    void importEnded(const QStringList& paths, ImportResult result);
+
     void onLabel3Clicked();
     void onTb1DoubleClicked();
     void onCopyrightClicked();
@@ -86,6 +105,12 @@ private:
     // The status line while a run walks, shown at most once a frame (see takeStep).
     QString pendingStatus_;
     QTimer* statusTimer_;
+    bool importing_ = false;
+    bool command1WasEnabled_ = true;
+    QString statusBeforeImport_;
+    // The name the host list is exported under while the grid shows an import, instead of the
+    // site text.
+    std::optional<QString> importedName_;
 
     QLineEdit* Text1;
     QPushButton* Command1;

@@ -1,0 +1,151 @@
+// SPDX-FileCopyrightText: 2026 The Ostrel developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Form1's import of link exports: files dropped on the window or named on the command line.
+
+#include "Form1.h"
+#include "platform/Twips.h"
+#include "ui/CaptionLabel.h"
+#include "ui/FlexGrid.h"
+#include "ui/MessageBox.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPromise>
+#include <QPushButton>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+namespace {
+
+// The local files of a drop in the order dragged. Folders and remote addresses are left out:
+// a drop of only those offers nothing to import.
+QStringList droppedFiles(const QMimeData* mime)
+{
+    QStringList files;
+    if (!mime)
+        return files;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && !QFileInfo(path).isDir())
+            files.append(path);
+    }
+    return files;
+}
+
+} // namespace
+
+bool Form1::acceptsImport() const
+{
+    return !importing_ && !run.running();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptsImport() && !droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (!acceptsImport() || files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    importFiles(files);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A drag of files over the site box is left to the window, which imports them; a drag of
+    // text is still the box's own.
+    const QEvent::Type type = event->type();
+    if (watched == Text1 &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+        if (!droppedFiles(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::importFiles(const QStringList& paths)
+{
+    if (paths.isEmpty() || !acceptsImport())
+        return;
+    importing_ = true;
+    statusBeforeImport_ = Label1->caption();
+    // No run may start while the files are read: the import would end over it.
+    command1WasEnabled_ = Command1->isEnabled();
+    Command1->setEnabled(false);
+    showImportProgress(0);
+
+    auto* reading = new QFutureWatcher<ImportResult>(this);
+    // QFuture passes on progress at most 25 times a second, so the line is not laid out anew
+    // for every few kilobytes read.
+    connect(reading, &QFutureWatcherBase::progressValueChanged, this, &Form1::showImportProgress);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, paths] {
+        reading->deleteLater();
+        importEnded(paths, reading->future().takeResult());
+    });
+    reading->setFuture(
+        QtConcurrent::run([read = importReader, paths](QPromise<ImportResult>& promise) {
+            promise.setProgressRange(0, 100);
+            promise.addResult(read(paths, [&promise](qint64 done, qint64 total) {
+                if (total > 0)
+                    promise.setProgressValue(int(std::clamp<qint64>(done * 100 / total, 0, 100)));
+            }));
+        }));
+}
+
+void Form1::showImportProgress(int percent)
+{
+    if (importing_)
+        Label1->setCaption(QStringLiteral("导入中,进度:") + QString::number(percent) + u'%');
+}
+
+void Form1::importEnded(const QStringList& paths, ImportResult result)
+{
+    importing_ = false;
+    for (const ImportProblem& problem : result.problems)
+        MessageBox::show(
+            this, QStringLiteral("导入") + problem.file + QStringLiteral("失败:") + problem.reason,
+            QStringLiteral("Warning"));
+    if (result.tally.hosts().empty()) {
+        // Nothing was read: what the grid showed is kept rather than traded for an empty list.
+        Label1->setCaption(statusBeforeImport_);
+        Command1->setEnabled(command1WasEnabled_);
+        return;
+    }
+
+    // The export is named after the first file that gave links; one that failed gave nothing
+    // to the list.
+    QSet<QString> failed;
+    for (const ImportProblem& problem : result.problems)
+        failed.insert(problem.file);
+    for (const QString& path : paths) {
+        if (!failed.contains(path)) {
+            importedName_ = QFileInfo(path).completeBaseName();
+            break;
+        }
+    }
+    // A run numbers at most 1000 hosts, which the number column was made for; an import may
+    // number tens of thousands, whose first digits the column would cut off.
+    const QString widest = QString::number(result.tally.hosts().size());
+    const int numberWidth = pixelsToTwips(tb1->fontMetrics().horizontalAdvance(widest) + 8);
+    tb1->setColWidth(0, std::max(tb1->ColWidth(0), numberWidth));
+    currentDomain.clear();
+    tb1->Clear();
+    tb1->setRows(1);
+    takeStep(run.adopt(std::move(result.tally)));
+}
