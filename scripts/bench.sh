@@ -93,6 +93,7 @@ row "import: pipeline / import" "$(result "$out/import.txt" pipeline_ratio)" ">=
 row "import: tally" "$(result "$out/import.txt" tally_mib) MiB" "-"
 row "import: peak memory" "$(result "$out/import.txt" peak_mib) MiB" \
     "<= $(result "$out/import.txt" peak_limit_mib) MiB"
+row "import: stall, through the window" "$(result "$out/import.txt" import_stall_ms) ms" "<= 50 ms"
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
