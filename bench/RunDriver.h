@@ -9,6 +9,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QWidget>
+#include <QWindow>
 
 // Tells when a run has ended: the query button is enabled again as its last step.
 class EndWatch : public QObject {
@@ -34,6 +36,15 @@ private:
     QPushButton& command1_;
     bool ended_ = false;
 };
+
+// Shows `window` and returns once it is on screen, so that what is measured next includes no
+// part of its first showing.
+inline void showExposed(QWidget& window)
+{
+    window.show();
+    while (!window.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 // Counts the events the application delivers while it is installed.
 class EventCount : public QObject {

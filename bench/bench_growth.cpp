@@ -7,6 +7,7 @@
 // at 1000 links; the larger sizes show that nothing is worse than n log n. Each reports its time,
 // its time per link and the heap it holds afterwards.
 #include "PageServer.h"
+#include "RunDriver.h"
 #include "analysis/HostTally.h"
 #include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
@@ -79,9 +80,7 @@ PageServer* publisher = nullptr;
 std::unique_ptr<Form1> shownForm1()
 {
     auto form = std::make_unique<Form1>(Endpoints{publisher->host(), publisher->host()});
-    form->show();
-    while (!form->windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    showExposed(*form);
     return form;
 }
 

@@ -132,9 +132,7 @@ double importStallMs(const QString& path)
     MessageBox::setRecorder(&boxes);
     // Nothing listens on the discard port: the bulletin fails at once and quietly.
     Form1 form({u"127.0.0.1:9"_qs, u"127.0.0.1:9"_qs});
-    form.show();
-    while (!form.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    showExposed(form);
     settle();
     auto* command1 = form.findChild<QPushButton*>(u"Command1"_qs);
     EndWatch watch(*command1);

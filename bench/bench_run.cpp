@@ -70,9 +70,7 @@ Measured measure(const PageServer& server, int repetitions)
     QList<MessageBox::Shown> boxes;
     MessageBox::setRecorder(&boxes);
     Form1 form({server.host(), server.host()});
-    form.show();
-    while (!form.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    showExposed(form);
     auto* text1 = form.findChild<QLineEdit*>(QStringLiteral("Text1"));
     auto* command1 = form.findChild<QPushButton*>(QStringLiteral("Command1"));
     auto* label1 = form.findChild<CaptionLabel*>(QStringLiteral("Label1"));

@@ -45,9 +45,7 @@ std::vector<double> stalls(const PageServer& server, int repetitions, int links)
     QList<MessageBox::Shown> boxes;
     MessageBox::setRecorder(&boxes);
     Form1 form({server.host(), server.host()});
-    form.show();
-    while (!form.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    showExposed(form);
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QString::fromUtf16(benchSite));
     auto* command1 = form.findChild<QPushButton*>(QStringLiteral("Command1"));
     EndWatch watch(*command1);

@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr qint32 programVersion = ostrelVersion;
 // Where the status line starts, under the site box, unless its text is too long for that.
 constexpr int statusLeft = 1320;
 
@@ -182,7 +181,7 @@ void Form1::createControls()
 
 void Form1::formLoad()
 {
-    ver = programVersion;
+    ver = ostrelVersion;
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QString::number(ver));
     centreOnScreen(this);
     WheelHook::install(this);
