@@ -6,6 +6,7 @@
 
 #include "CsvRecords.h"
 #include "platform/Iconv.h"
+#include "platform/WebAddress.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -176,6 +177,7 @@ private:
     qsizetype column_ = -1;
     QList<QStringList> sample_;
     qsizetype addresses_ = 0;
+    qsizetype otherKinds_ = 0; // addresses that are no web page
 };
 
 // Encodings with a byte order mark say so. Without one the file is UTF-8 when every byte of it
@@ -264,6 +266,7 @@ void Reader::read(const QString& path)
     column_ = -1;
     sample_.clear();
     addresses_ = 0;
+    otherKinds_ = 0;
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
@@ -334,6 +337,8 @@ void Reader::read(const QString& path)
     done_ = start + size;
     if (error)
         problem(path, reason);
+    else if (addresses_ == 0 && otherKinds_ > 0)
+        problem(path, tr("Its addresses are not web pages (http, https)."));
     else if (addresses_ == 0)
         problem(path, tr("It holds no web address."));
 }
@@ -400,6 +405,10 @@ void Reader::add(QByteArrayView cell)
     const Address address = readAddress(link);
     if (address.host().isEmpty())
         return;
+    if (!isWebAddress(link)) {
+        ++otherKinds_;
+        return;
+    }
     ++addresses_;
     const QByteArray utf8 = link.toUtf8();
     std::size_t hash = 0;
