@@ -107,8 +107,8 @@ void TestImport::import_data()
                           "just words\n",
                           "http://b.test/\n"}
         << u"a.test: http://a.test/; b.test: http://b.test/"_qs
-        << u"0 No such file or directory; 2 file to open is a directory; 3 It is not a text file.; "
-           u"4 It holds no web address.; 5 It holds no web address."_qs
+        << u"0 No such file or directory; 2 它是文件夹,不是文件。; 3 它不是文本文件。; "
+           u"4 其中没有网址。; 5 其中没有网址。"_qs
         << u"http://a.test/ http://b.test/"_qs;
     QTest::newRow("pieces meet in a character, UTF-8")
         << QByteArrayList{padding(1048559) + "\r\nhttp://k.test/页\r\n"}

@@ -4,7 +4,7 @@
 
 #include "HostListExport.h"
 
-#include "platform/CodePage.h"
+#include "platform/Iconv.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +48,11 @@ HostListExport exportHostList(const QString& folder, const QString& site, const 
         result.reason = file.errorString();
         return result;
     }
-    const QByteArray bytes = toAnsiCodePage(QString(domainStr + QStringLiteral("\r\n")));
+    // GB18030 writes every character code page 936 holds with the bytes it always had, so readers
+    // of the old files see no change, and holds the hosts in every other script as well, which
+    // code page 936 would have written as "?".
+    const QByteArray bytes = Iconv("GB18030", Iconv::utf16Name())
+                                 .encode(QString(domainStr + QStringLiteral("\r\n")), '?');
     // On a full disk the first write stops short without an error; writing on brings the error
     // out, so that the reason given is the real one.
     qint64 written = 0;
