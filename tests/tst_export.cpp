@@ -73,6 +73,7 @@ void TestExport::exportHostList_data()
     QTest::newRow("NUL") << Export{u"a\0b"_qs, u"bin"_qs, u"!空字符"_qs};
     QTest::newRow("list read-only") << Export{u"site"_qs, u"bin list:ro"_qs, u"!"_qs};
     QTest::newRow("disk full") << Export{u"site"_qs, u"bin full"_qs, u"!"_qs};
+    QTest::newRow("planted link") << Export{u"site"_qs, u"bin link"_qs, u"!符号链接"_qs};
 }
 
 void TestExport::exportHostList()
@@ -81,9 +82,14 @@ void TestExport::exportHostList()
     const auto& [site, setup, outcome] = e;
     const QString bin = root->filePath(u"bin"_qs);
     QFile old(bin + u'/' + listName);
+    // Another user's link at the list's name, to a file of the user's own.
+    if (setup.contains(u"link")) {
+        QVERIFY(QDir().mkdir(bin) && QFile::link(root->filePath(u"victim"_qs), old.fileName()));
+        old.setFileName(root->filePath(u"victim"_qs));
+    }
     if (setup.contains(u"bin"))
-        QVERIFY(QDir().mkdir(bin) && old.open(QIODevice::WriteOnly) && old.write(good) == 16 &&
-                old.flush() &&
+        QVERIFY((setup.contains(u"link") || QDir().mkdir(bin)) && old.open(QIODevice::WriteOnly) &&
+                old.write(good) == 16 && old.flush() &&
                 setMode(old.fileName(), setup.contains(u"list:ro") ? 0x4444 : 0x6666) &&
                 setMode(bin, setup.contains(u"bin:ro") ? 0x5555 : 0x7777));
 
@@ -116,6 +122,7 @@ void TestExport::exportHostList()
                  ? good
                  : QByteArray("\r\na.example\r\n\xD6\xD0\xCE\xC4.cn\r\n").repeated(300) + "\r\n");
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{listName});
+    QCOMPARE(QFileInfo(list).isSymLink(), setup.contains(u"link"));
 }
 
 void TestExport::scripts_data()

@@ -96,8 +96,14 @@ void TestImport::import_data()
         << QByteArrayList{"http://a.test/1\n\nnotes\n  http://a.test/1 \n ftp://f.test/x \n"
                           "HTTP://U:p@A.test:81/2",
                           "http://a.test/2\nhttp://a.test/1\n"}
-        << u"a.test: http://a.test/1 HTTP://U:p@A.test:81/2 http://a.test/2; f.test: ftp://f.test/x"_qs
-        << QString() << u"http://a.test/1 ftp://f.test/x HTTP://U:p@A.test:81/2 http://a.test/2"_qs;
+        << u"a.test: http://a.test/1 HTTP://U:p@A.test:81/2 http://a.test/2"_qs << QString()
+        << QString();
+    QTest::newRow("other kinds of address")
+        << QByteArrayList{"Source URL\nsmb://evil.test/share/run.desktop\nfile://localhost/etc/"
+                          "passwd\nhttpx://h.test/\nHttpS://s.test/\nssh://root@evil.test/\n",
+                          "file:///etc/passwd\nsmb://evil.test/x\n"}
+        << u"s.test: HttpS://s.test/"_qs << u"1 其中的地址都不是网页(http、https)。"_qs
+        << QString();
     QTest::newRow("bad files")
         << QByteArrayList{"<missing>",
                           "http://a.test/\n",

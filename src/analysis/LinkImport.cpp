@@ -6,6 +6,7 @@
 
 #include "CsvRecords.h"
 #include "platform/Iconv.h"
+#include "platform/WebAddress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -218,6 +219,7 @@ private:
     qsizetype column_ = -1;
     QList<QStringList> sample_;
     qsizetype addresses_ = 0;
+    qsizetype otherKinds_ = 0; // addresses that are no web page
 };
 
 // Encodings with a byte order mark say so. Without one the file is UTF-8 when every byte of it
@@ -312,6 +314,7 @@ void Reader::read(const QString& path)
     column_ = -1;
     sample_.clear();
     addresses_ = 0;
+    otherKinds_ = 0;
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
@@ -382,6 +385,8 @@ void Reader::read(const QString& path)
     done_ = start + size;
     if (error)
         problem(path, reason);
+    else if (addresses_ == 0 && otherKinds_ > 0)
+        problem(path, QStringLiteral("其中的地址都不是网页(http、https)。"));
     else if (addresses_ == 0)
         problem(path, QStringLiteral("其中没有网址。"));
 }
@@ -448,6 +453,10 @@ void Reader::add(QByteArrayView cell)
     const Address address = readAddress(link);
     if (address.host().isEmpty())
         return;
+    if (!isWebAddress(link)) {
+        ++otherKinds_;
+        return;
+    }
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
     if (seen_.insert(link))
