@@ -132,8 +132,14 @@ void TestImport::import_data()
         << QByteArrayList{"http://a.test/1\n\nnotes\n  http://a.test/1 \n ftp://f.test/x \n"
                           "HTTP://U:p@A.test:81/2",
                           "http://a.test/2\nhttp://a.test/1\n"}
-        << u"a.test: http://a.test/1 HTTP://U:p@A.test:81/2 http://a.test/2; f.test: ftp://f.test/x"_qs
-        << QString() << u"http://a.test/1 ftp://f.test/x HTTP://U:p@A.test:81/2 http://a.test/2"_qs;
+        << u"a.test: http://a.test/1 HTTP://U:p@A.test:81/2 http://a.test/2"_qs << QString()
+        << QString();
+    QTest::newRow("other kinds of address")
+        << QByteArrayList{"Source URL\nsmb://evil.test/share/run.desktop\nfile://localhost/etc/"
+                          "passwd\nhttpx://h.test/\nHttpS://s.test/\nssh://root@evil.test/\n",
+                          "file:///etc/passwd\nsmb://evil.test/x\n"}
+        << u"s.test: HttpS://s.test/"_qs << u"1 其中的地址都不是网页(http、https)。"_qs
+        << QString();
     QTest::newRow("bad files")
         << QByteArrayList{"<missing>",
                           "http://a.test/\n",
@@ -144,8 +150,7 @@ void TestImport::import_data()
                           "http://b.test/\n"}
         << u"a.test: http://a.test/; b.test: http://b.test/"_qs
         << u"0 "_qs + QString::fromLocal8Bit(std::strerror(ENOENT)) + // the system's words
-               u"; 2 file to open is a directory; 3 It is not a text file.; 4 It holds no web "
-               u"address.; 5 It holds no web address."_qs
+               u"; 2 它是文件夹,不是文件。; 3 它不是文本文件。; 4 其中没有网址。; 5 其中没有网址。"_qs
         << u"http://a.test/ http://b.test/"_qs;
     QStringList utf8, gb, utf16le; // their links, as written
     QTest::newRow("pieces meet inside characters, UTF-8")

@@ -105,6 +105,9 @@ private:
     std::unique_ptr<Form1> form_;
     QList<MessageBox::Shown> boxes_;
     QStringList opened_;
+    // Every scheme a link below names is caught, so that one opened by mistake is seen.
+    const QStringList schemes_{u"http"_qs, u"https"_qs, u"file"_qs,       u"smb"_qs,
+                               u"ssh"_qs,  u""_qs,      u"javascript"_qs, u"x-own"_qs};
     // Result pages by b: 1, 51, ...; an empty one answers 404. Nothing else is ever answered.
     QByteArrayList pages_;
 
@@ -114,7 +117,8 @@ private Q_SLOTS:
         QStandardPaths::setTestModeEnabled(true); // the user's own settings stay untouched
         QSettings().clear();
         MessageBox::setRecorder(&boxes_);
-        QDesktopServices::setUrlHandler(u"http"_qs, this, "open");
+        for (const QString& scheme : schemes_)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
         explorer_ = std::make_unique<HttpFixture>();
         publisher_ = std::make_unique<HttpFixture>();
         publisher_->setScript([](auto&) { return HttpFixture::Reply::silence(); });
@@ -131,7 +135,8 @@ private Q_SLOTS:
     void cleanup()
     {
         form_.reset();
-        QDesktopServices::unsetUrlHandler(u"http"_qs);
+        for (const QString& scheme : schemes_)
+            QDesktopServices::unsetUrlHandler(scheme);
         MessageBox::setRecorder(nullptr);
         boxes_.clear();
         opened_.clear();
@@ -340,6 +345,38 @@ private Q_SLOTS:
         QVERIFY(opened_.isEmpty());
         QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
         QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
+    }
+    void linkto_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("opened"); // or, when empty, the link refused in the status line
+        const QString path = QString(2034, u'x');
+        QTest::newRow("letter case") << u"HTTPS://A.test/P"_qs << u"https://a.test/P"_qs;
+        QTest::newRow("spaces, user") << u" http://u@a.test/ "_qs << u"http://u@a.test/"_qs;
+        QTest::newRow("2048 long") << u"http://a.test/"_qs + path << u"http://a.test/"_qs + path;
+        QTest::newRow("2049 long") << u"http://a.test/x"_qs + path << QString();
+        QTest::newRow("no slashes") << u"http:a.test/"_qs << QString();
+        QTest::newRow("no host") << u"http:///etc/passwd"_qs << QString();
+        QTest::newRow("file") << u"  FILE:/etc/passwd"_qs << QString();
+        QTest::newRow("local file") << u"file://localhost/etc/passwd"_qs << QString();
+        QTest::newRow("share") << u"smb://evil.test/share/run.desktop"_qs << QString();
+        QTest::newRow("user part") << u"ssh://root@evil.test/"_qs << QString();
+        QTest::newRow("script") << u"javascript:\nalert(1)//http://a.test/"_qs << QString();
+        QTest::newRow("custom") << u"x-own://a.test/"_qs << QString();
+        QTest::newRow("escaped scheme") << u"%66ile:///etc/passwd"_qs << QString();
+        QTest::newRow("escaped colon") << u"http%3A//a.test/"_qs << QString();
+    }
+    void linkto()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, opened);
+        const QString before = child(u"Label1"_qs)->caption();
+        form_->linkto(link);
+        QCOMPARE(opened_, opened.isEmpty() ? QStringList() : QStringList{opened});
+        QString refused =
+            u"只能在浏览器中打开网页链接:"_qs + link.left(100).replace(u'\n', u'\uFFFD');
+        QCOMPARE(child(u"Label1"_qs)->caption(),
+                 !opened.isEmpty() ? before : refused + (link.size() > 100 ? u"…"_qs : u""_qs));
     }
     void suggestion_data()
     {
