@@ -18,23 +18,26 @@ QByteArray utf16(QStringConverter::Encoding encoding, const QString& text)
     return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
 }
 
-// An export of at least `size` bytes: `head`, then lines of `prefix` (a link up to its path) and a
-// run of `character`, each run as long as it must be for no multiple of 4096 bytes to fall in the
-// ASCII between two runs. Line starts keep one place against the character, chosen so that every
-// multiple of 4096 falls inside one: whatever power of two the reader reads in from 4 KiB up, its
-// pieces meet inside characters. `links` gets each link once, in order, as it reads.
-QByteArray straddling(QByteArray head, const QByteArray& prefix, const QByteArray& character,
-                      const QString& decoded, const QByteArray& end, QStringList& links)
+// An export of over 4 MiB in the bytes `encode` gives: `head`, then lines of a link and a run of
+// `character`, each run as long as it must be for no multiple of 4096 to fall between two. Line
+// starts keep one place against the character, so that every multiple of 4096 falls inside one:
+// whatever power of two from 4 KiB the reader reads in, its pieces meet inside characters.
+// `links` gets each link once, in order.
+template <typename Encode>
+QByteArray straddling(QByteArray head, const QString& character, Encode encode, QStringList& links)
 {
+    const QByteArray prefix = encode(u"http://k.test/"_qs), c = encode(character),
+                     end = encode(u"\r\n"_qs);
     while (head.size() < (1 << 22) + 4096) {
         head += prefix;
         qsizetype n = 0;
         for (qsizetype at = head.size();
              n < 50 || at % 4096 == 0 || at / 4096 != (at + end.size() + prefix.size()) / 4096;
              at = head.size())
-            head += character, ++n;
+            head += c, ++n;
         head += end;
-        if (const QString link = u"http://k.test/"_qs + decoded.repeated(n); !links.contains(link))
+        if (const QString link = u"http://k.test/"_qs + character.repeated(n);
+            !links.contains(link))
             links.append(link);
     }
     return head;
@@ -152,24 +155,15 @@ void TestImport::import_data()
         << u"0 "_qs + QString::fromLocal8Bit(std::strerror(ENOENT)) + // the system's words
                u"; 2 它是文件夹,不是文件。; 3 它不是文本文件。; 4 其中没有网址。; 5 其中没有网址。"_qs
         << u"http://a.test/ http://b.test/"_qs;
-    QStringList utf8, gb, utf16le; // their links, as written
-    QTest::newRow("pieces meet inside characters, UTF-8")
-        << QByteArrayList{straddling({}, "http://k.test/", "\xF0\x9F\x98\x80", u"😀"_qs, "\r\n",
-                                     utf8)}
-        << u"k.test: "_qs + utf8.join(u' ') << QString() << QString();
-    QTest::newRow("pieces meet inside characters, GB18030")
-        << QByteArrayList{straddling("#\r\n", "http://k.test/", "\xD6\xD0", u"中"_qs, "\r\n", gb)}
-        << u"k.test: "_qs + gb.join(u' ') << QString() << QString();
-    QTest::newRow("pieces meet inside characters, UTF-16LE")
-        << QByteArrayList{straddling("\xFF\xFE",
-                                     utf16(QStringConverter::Utf16LE, u"http://k.test/"_qs).mid(2),
-                                     "\x3D\xD8\x00\xDE"_qba, u"😀"_qs, "\r\0\n\0"_qba, utf16le)}
-        << u"k.test: "_qs + utf16le.join(u' ') << QString() << QString();
-    // Two layouts: the second file's links are in another column.
-    QTest::newRow("two layouts")
-        << QByteArrayList{"Target URL,Source URL\nhttp://own.test/,http://a.test/1\n",
-                          "Linking page,Last crawled\nhttp://b.test/2,2026-11-02\n"}
-        << u"a.test: http://a.test/1; b.test: http://b.test/2"_qs << QString() << QString();
+    auto utf8 = [](const QString& t) { return t.toUtf8(); };
+    auto gb = [](const QString& t) { return t == u"中" ? QByteArray("\xD6\xD0") : t.toLatin1(); };
+    auto utf16le = [](const QString& t) { return utf16(QStringConverter::Utf16LE, t).mid(2); };
+    QStringList straddled; // every link written, in order
+    QTest::newRow("pieces meet inside characters: UTF-8, GB18030, UTF-16LE")
+        << QByteArrayList{straddling({}, u"😀"_qs, utf8, straddled),
+                          straddling("#\r\n", u"中"_qs, gb, straddled),
+                          straddling("\xFF\xFE", u"😂"_qs, utf16le, straddled)}
+        << u"k.test: "_qs + straddled.join(u' ') << QString() << QString();
 }
 
 QStringList TestImport::write(const QByteArrayList& files)
