@@ -4,7 +4,7 @@
 
 #include "HostListExport.h"
 
-#include "platform/CodePage.h"
+#include "platform/Iconv.h"
 #include "platform/SafeSave.h"
 
 #include <QDir>
@@ -43,7 +43,11 @@ HostListExport exportHostList(const QString& folder, const QString& site, const 
         return result;
     }
 
-    const QByteArray bytes = toAnsiCodePage(QString(domainStr + QStringLiteral("\r\n")));
+    // GB18030 writes every character code page 936 holds with the bytes it always had, so readers
+    // of the old files see no change, and holds the hosts in every other script as well, which
+    // code page 936 would have written as "?".
+    const QByteArray bytes = Iconv("GB18030", Iconv::utf16Name())
+                                 .encode(QString(domainStr + QStringLiteral("\r\n")), '?');
     result.reason = saveFile(result.path, bytes);
     result.ok = result.reason.isEmpty();
     return result;

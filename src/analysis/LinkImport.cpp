@@ -8,7 +8,6 @@
 #include "platform/Iconv.h"
 #include "platform/WebAddress.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -25,11 +24,6 @@ namespace {
 constexpr qsizetype chunkSize = 1 << 20;
 // Rows looked at before the column of the linking pages is chosen.
 constexpr qsizetype sampleRows = 64;
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("LinkImport", text);
-}
 
 // Column names of the link exports of the common tools, folded to lower case with '_' as ' '.
 // The linking page is what is tallied; the page linked to is the user's own site.
@@ -252,7 +246,7 @@ std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
             break;
         const auto* p = reinterpret_cast<const unsigned char*>(buffer.constData());
         if (std::memchr(p, 0, std::size_t(got))) {
-            reason = tr("It is not a text file.");
+            reason = QStringLiteral("它不是文本文件。");
             return std::nullopt;
         }
         for (qint64 k = 0; utf8 && k < got; ++k) {
@@ -296,6 +290,12 @@ void Reader::read(const QString& path)
 {
     QFile file(path);
     const qint64 size = file.size();
+    // Qt's own words for a folder are English; the system gives none, as opening one succeeds.
+    if (QFileInfo(path).isDir()) {
+        problem(path, QStringLiteral("它是文件夹,不是文件。"));
+        done_ += size;
+        return;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         problem(path, file.errorString());
         done_ += size;
@@ -386,9 +386,9 @@ void Reader::read(const QString& path)
     if (error)
         problem(path, reason);
     else if (addresses_ == 0 && otherKinds_ > 0)
-        problem(path, tr("Its addresses are not web pages (http, https)."));
+        problem(path, QStringLiteral("其中的地址都不是网页(http、https)。"));
     else if (addresses_ == 0)
-        problem(path, tr("It holds no web address."));
+        problem(path, QStringLiteral("其中没有网址。"));
 }
 
 void Reader::take(CsvRecords& records)
