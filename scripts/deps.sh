@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
     libpsl-dev publicsuffix
+    libboost1.81-dev
     clang-format
     fonts-wqy-microhei
 )

@@ -202,7 +202,7 @@ void TestRun::endRows()
     for (const QStringList& row : std::as_const(step.rows))
         seen.append(row.join(u' '));
     QStringList found;
-    for (const QString& link : *run.linksOf(step.rows[0][1]))
+    for (const QString& link : run.linksOf(step.rows[0][1]))
         found.append(link.section(u'/', -1));
     QCOMPARE(seen.join(u'|') + u'|' + run.domainStr + u'|' + found.join(u' '), shown);
 }

@@ -141,9 +141,10 @@ RunStep AnalysisRun::setGroupedByDomain(bool on)
     return shownRows(std::move(step));
 }
 
-const QStringList* AnalysisRun::linksOf(const QString& row) const
+QStringList AnalysisRun::linksOf(const QString& row) const
 {
-    return (groupedByDomain_ && shown_ ? byDomain_ : dict).links(row);
+    const HostTally& shown = groupedByDomain_ && shown_ ? byDomain_ : dict;
+    return shown.links(shown.indexOf(row));
 }
 
 RunStep AnalysisRun::shownRows(RunStep step)
@@ -152,11 +153,13 @@ RunStep AnalysisRun::shownRows(RunStep step)
     const HostTally& shown = groupedByDomain_ ? byDomain_ : dict;
     domainStr.clear();
     qint32 rowCount = 0;
-    for (const HostTally::Host& host : shown.hosts()) {
+    step.rows.reserve(shown.hostCount());
+    for (qsizetype h = 0; h < shown.hostCount(); ++h) {
         ++rowCount;
+        const QString name = shown.host(h);
         step.rows.append(
-            {QString::number(rowCount), host.name, QString::number(host.links.size()) + u'个'});
-        domainStr += host.name + QStringLiteral("\r\n");
+            {QString::number(rowCount), name, QString::number(shown.count(h)) + u'个'});
+        domainStr += name + QStringLiteral("\r\n");
     }
     step.status = QStringLiteral("已完成,共") + QString::number(rowCount) +
                   (groupedByDomain_ ? QStringLiteral("个主域名,") : QStringLiteral("个域名,")) +

@@ -76,8 +76,8 @@ public:
     RunStep setGroupedByDomain(bool on);
     bool groupedByDomain() const { return groupedByDomain_; }
     // The links behind a row's name, in the order found: its host's, or every one of its domain's
-    // hosts' while grouped; nullptr for a name no row holds.
-    const QStringList* linksOf(const QString& row) const;
+    // hosts' while grouped; none for a name no row holds.
+    QStringList linksOf(const QString& row) const;
 
     qint32 pageNo = 0;         // `b` of the next result page: 1, 51, 101, ...
     bool pause = false;        // true while the user holds the run

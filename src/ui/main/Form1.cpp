@@ -385,8 +385,7 @@ void Form1::onTb1DoubleClicked()
         });
     }
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    const QStringList* links = run.linksOf(currentDomain);
-    form2_->showLinks(currentDomain, links ? *links : QStringList());
+    form2_->showLinks(currentDomain, run.linksOf(currentDomain));
 }
 
 void Form1::linkto(const QString& url)
