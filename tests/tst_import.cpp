@@ -107,7 +107,8 @@ void TestImport::import_data()
         << QString() << QString();
     QTest::newRow("console top target pages")
         << QByteArrayList{"Target page,Incoming links,Linking sites\r\nhttps://own.test/,\"2,100\","
-                          "80\r\nhttps://own.test/a,340,25\r\n"}
+                          "80\r\n" +
+                          QByteArray("https://own.test/a,340,25\r\n").repeated(70)}
         << QString() << u"0 它列出的是本站自己的网页(被链接的页面),不是链接到本站的网页。"_qs
         << QString();
     QTest::newRow("unknown header, GB18030")
