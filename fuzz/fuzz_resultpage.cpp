@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString html =
         bytesToText(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)), u"UTF-8");
     const ResultPage page = parseResultPage(html);
-    if (page.total && (*page.total < 0 || *page.total > resultCap))
+    if ((page.total && (*page.total < 0 || *page.total > resultCap)) ||
+        page.results.size() > std::size_t(resultPageStep))
         __builtin_trap();
 
     HostTally tally;

@@ -5,6 +5,7 @@
 #include "AnalysisRun.h"
 
 #include "ExportLayout.h"
+#include "ReadableHost.h"
 #include "RegistrableDomain.h"
 #include "ResultPage.h"
 
@@ -15,8 +16,13 @@ PageTake takePage(const QString& html)
     take.total = page.total;
     const qint32 total = page.total.value_or(0);
     take.results.reserve(page.results.size());
+    take.firstNumber = page.results.empty() ? 0 : page.results.front().number;
     for (const ResultPage::Result& result : page.results) {
-        take.results.emplace_back(result.host.toString(), result.link.toString());
+        if (!take.results.empty() && result.number <= take.lastNumber) {
+            take.stalled = true;
+            break;
+        }
+        take.results.emplace_back(readableHost(result.host), result.link.toString());
         take.lastNumber = result.number;
         if (result.number >= total || result.number >= resultCap) {
             take.endsRun = true;
@@ -36,6 +42,7 @@ RunStep AnalysisRun::start()
     domainStr.clear();
     pause = false;
     pageNo = 1;
+    lastNumber_ = -1;
     running_ = true;
     RunStep step;
     step.status = QStringLiteral("正在初始化...");
@@ -79,13 +86,25 @@ RunStep AnalysisRun::pageTaken(PageTake page)
     RunStep step;
     if (!page.total)
         step.warnings.append(QStringLiteral("Not Match 1"));
-    if (page.results.empty()) {
+    // Results are numbered on from page to page. A page that numbers them anew, or again and
+    // again the same, would have the run walk on and tally without end.
+    if (!page.results.empty() && page.firstNumber <= lastNumber_) {
+        page.results.clear();
+        page.stalled = true;
+    }
+    if (page.results.empty() && !page.stalled) {
         step.warnings.append(QStringLiteral("Not Match 2"));
         return nextPage(std::move(step));
     }
 
     for (const auto& [host, link] : page.results)
         dict.add(host, link);
+    if (!page.results.empty())
+        lastNumber_ = page.lastNumber;
+    if (page.stalled) {
+        step.warnings.append(QStringLiteral("结果序号没有递增,分析到此结束"));
+        return end(std::move(step));
+    }
     if (page.endsRun)
         return end(std::move(step));
     // The progress line shows the last result taken, once a page: laying out its text once a
@@ -225,7 +244,9 @@ RunStep AnalysisRun::shownRows(RunStep step)
         links += shown.count(h);
         step.rows.append(
             {QString::number(rowCount), name, QString::number(shown.count(h)) + u'个'});
-        domainStr += name + QStringLiteral("\r\n");
+        // The export is a list of hosts, and the row of unreadable ones holds none.
+        if (name != unreadableHost)
+            domainStr += name + QStringLiteral("\r\n");
     }
     step.status = QStringLiteral("已完成,共") + QString::number(rowCount) +
                   (groupedByDomain_ ? QStringLiteral("个主域名,") : QStringLiteral("个域名,")) +
