@@ -450,8 +450,8 @@ private Q_SLOTS:
         QCOMPARE(links->TextMatrix(0, 2) + links->TextMatrix(0, 3) + cells(links),
                  u"锚文本目标网页1|http://a.test/2|Two|http://own.test/b\n"_qs);
         doubleClick(links, 1, false);
-        QCOMPARE(opened_, QStringList{u"http://a.test/2#From:"_qs + server_->host()});
-        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        QCOMPARE(opened_, QStringList{u"http://a.test/2#From:"_qs + publisher_->host()});
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
         const QList<QAction*> kept = form_->findChildren<QAction*>();
         QVERIFY(std::any_of(kept.cbegin(), kept.cend(), [](const QAction* action) {
             return action->text() == u"排除nofollow"_qs && action->isChecked();
