@@ -356,6 +356,13 @@ void Form1::onGroupByDomainToggled(bool on)
 
 void Form1::onLabel3Clicked()
 {
+    // The host list is made at the end of a run or an import: exporting before then would
+    // replace the last export with an empty file.
+    if (run.running() || importing_) {
+        MessageBox::show(this, QStringLiteral("查询或导入尚未完成,不能导出,之前导出的文件保持不变"),
+                         QStringLiteral("Warning"));
+        return;
+    }
     const QString site = importedName_.value_or(Text1->text());
     const QString folder = hostListFolder(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
@@ -390,8 +397,10 @@ void Form1::onTb1DoubleClicked()
 
 void Form1::linkto(const QString& url)
 {
-    // Whatever the browser makes of it, the program carries on: no message either way.
-    QDesktopServices::openUrl(browserAddress(url));
+    // The browser runs on its own and is not followed; only a link that could not be handed to
+    // one (no browser, or an address that cannot be read) is told of.
+    if (!QDesktopServices::openUrl(browserAddress(url)))
+        Label1->setCaption(QStringLiteral("未能打开链接:") + url);
 }
 
 void Form1::onCopyrightClicked()
