@@ -9,13 +9,13 @@
 
 PageTake takePage(const QString& html)
 {
-    const ResultPage page = parseResultPage(html);
+    ResultPage page = parseResultPage(html);
     PageTake take;
     take.total = page.total;
     const qint32 total = page.total.value_or(0);
     take.results.reserve(page.results.size());
-    for (const ResultPage::Result& result : page.results) {
-        take.results.emplace_back(result.host.toString(), result.link.toString());
+    for (ResultPage::Result& result : page.results) {
+        take.results.emplace_back(std::move(result.host), std::move(result.link));
         take.lastNumber = result.number;
         if (result.number >= total || result.number >= resultCap) {
             take.endsRun = true;

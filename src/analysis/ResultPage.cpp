@@ -4,6 +4,8 @@
 
 #include "ResultPage.h"
 
+#include "HtmlAttribute.h"
+
 #include <algorithm>
 #include <bit>
 #include <limits>
@@ -182,13 +184,14 @@ ResultPage parseResultPage(const QString& html)
         page.total = std::min(saturatedNumber(*digits), resultCap);
 
     page.results.reserve(resultPageStep);
-    QStringView host;
+    QString host;
     for (ResultMatch match = nextResult(html, 0); match.end >= 0;
          match = nextResult(html, match.end)) {
+        QString link = htmlAttributeValue(match.link);
         // A link without a host part is counted for the host of the result before it.
-        if (const QStringView found = hostOfLink(match.link); !found.isEmpty())
-            host = found;
-        page.results.push_back({saturatedNumber(match.number), match.link, host});
+        if (const QStringView found = hostOfLink(link); !found.isEmpty())
+            host = found.toString();
+        page.results.push_back({saturatedNumber(match.number), std::move(link), host});
     }
     return page;
 }
