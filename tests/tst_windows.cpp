@@ -97,6 +97,9 @@ private:
     std::unique_ptr<Form1> form_;
     QList<MessageBox::Shown> boxes_;
     QStringList opened_;
+    // Every scheme a link below names is caught, so that one opened by mistake is seen.
+    const QStringList schemes_{u"http"_qs, u"https"_qs, u"file"_qs,       u"smb"_qs,
+                               u"ssh"_qs,  u""_qs,      u"javascript"_qs, u"x-own"_qs};
     // Result pages by b: 1, 51, ...; an empty one answers 404. Nothing else is ever answered.
     QByteArrayList pages_;
 
@@ -106,7 +109,8 @@ private Q_SLOTS:
         QStandardPaths::setTestModeEnabled(true); // the user's own settings stay untouched
         QSettings().clear();
         MessageBox::setRecorder(&boxes_);
-        QDesktopServices::setUrlHandler(u"http"_qs, this, "open");
+        for (const QString& scheme : schemes_)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
         server_ = std::make_unique<HttpFixture>();
         server_->setScript([this](const HttpFixture::Request& request) {
             const int page = (request.query.queryItemValue(u"b"_qs).toInt() - 1) / 50;
@@ -121,7 +125,8 @@ private Q_SLOTS:
     void cleanup()
     {
         form_.reset();
-        QDesktopServices::unsetUrlHandler(u"http"_qs);
+        for (const QString& scheme : schemes_)
+            QDesktopServices::unsetUrlHandler(scheme);
         MessageBox::setRecorder(nullptr);
         boxes_.clear();
         opened_.clear();
@@ -311,6 +316,38 @@ private Q_SLOTS:
         QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
         QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
     }
+    void linkto_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("opened"); // or, when empty, the link refused in the status line
+        const QString path = QString(2034, u'x');
+        QTest::newRow("letter case") << u"HTTPS://A.test/P"_qs << u"https://a.test/P"_qs;
+        QTest::newRow("spaces, user") << u" http://u@a.test/ "_qs << u"http://u@a.test/"_qs;
+        QTest::newRow("2048 long") << u"http://a.test/"_qs + path << u"http://a.test/"_qs + path;
+        QTest::newRow("2049 long") << u"http://a.test/x"_qs + path << QString();
+        QTest::newRow("no slashes") << u"http:a.test/"_qs << QString();
+        QTest::newRow("no host") << u"http:///etc/passwd"_qs << QString();
+        QTest::newRow("file") << u"  FILE:/etc/passwd"_qs << QString();
+        QTest::newRow("local file") << u"file://localhost/etc/passwd"_qs << QString();
+        QTest::newRow("share") << u"smb://evil.test/share/run.desktop"_qs << QString();
+        QTest::newRow("user part") << u"ssh://root@evil.test/"_qs << QString();
+        QTest::newRow("script") << u"javascript:\nalert(1)//http://a.test/"_qs << QString();
+        QTest::newRow("custom") << u"x-own://a.test/"_qs << QString();
+        QTest::newRow("escaped scheme") << u"%66ile:///etc/passwd"_qs << QString();
+        QTest::newRow("escaped colon") << u"http%3A//a.test/"_qs << QString();
+    }
+    void linkto()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, opened);
+        const QString before = child(u"Label1"_qs)->caption();
+        form_->linkto(link);
+        QCOMPARE(opened_, opened.isEmpty() ? QStringList() : QStringList{opened});
+        QString refused =
+            u"只能在浏览器中打开网页链接:"_qs + link.left(100).replace(u'\n', u'\uFFFD');
+        QCOMPARE(child(u"Label1"_qs)->caption(),
+                 !opened.isEmpty() ? before : refused + (link.size() > 100 ? u"…"_qs : u""_qs));
+    }
     void suggestion_data()
     {
         QTest::addColumn<QString>("typed");
@@ -397,7 +434,7 @@ private Q_SLOTS:
     }
     void keyboard()
     {
-        pages_ = {resultPage(u"3"_qs, {u"http://a.example:99999/1"_qs, u"http://b.example/1"_qs,
+        pages_ = {resultPage(u"3"_qs, {u"http://a.example/1"_qs, u"http://b.example/1"_qs,
                                        u"http://b.example/2"_qs})};
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
@@ -412,14 +449,14 @@ private Q_SLOTS:
         QCOMPARE(opened_, QStringList{u"http://b.example/2#From:"_qs + server_->host()});
         QTest::keyClick(links, Qt::Key_Escape);
         QVERIFY(!list->isVisible());
-        // A link no browser can be given (its port cannot be) is told of in the status line.
-        QDesktopServices::unsetUrlHandler(u"http"_qs);
+        // A page the browser could not be given is told of in the status line.
+        QDesktopServices::setUrlHandler(u"http"_qs, this, "noBrowser");
         QTest::keyClick(tb1, Qt::Key_Down);
         QTest::keyClick(tb1, Qt::Key_Return);
         QTRY_VERIFY(links->currentIndex().isValid());
         QTest::keyClick(links, Qt::Key_Return);
         QCOMPARE(child(u"Label1"_qs)->caption(),
-                 u"未能打开链接:http://a.example:99999/1#From:"_qs + server_->host());
+                 u"未能打开链接:http://a.example/1#From:"_qs + server_->host());
         QTest::mouseClick(child(u"Label2"_qs), Qt::LeftButton);
         QTRY_VERIFY(qobject_cast<Form3*>(QApplication::activeWindow()));
         QWidget* suggestion = QApplication::activeWindow();

@@ -6,8 +6,8 @@
 
 #include "CsvRecords.h"
 #include "platform/Iconv.h"
+#include "platform/WebAddress.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -24,11 +24,6 @@ namespace {
 constexpr qsizetype chunkSize = 1 << 20;
 // Rows looked at before the column of the linking pages is chosen.
 constexpr qsizetype sampleRows = 64;
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("LinkImport", text);
-}
 
 // Column names of the link exports of the common tools, folded to lower case with '_' as ' '.
 // The linking page is what is tallied; the page linked to is the user's own site.
@@ -224,6 +219,7 @@ private:
     qsizetype column_ = -1;
     QList<QStringList> sample_;
     qsizetype addresses_ = 0;
+    qsizetype otherKinds_ = 0; // addresses that are no web page
 };
 
 // Encodings with a byte order mark say so. Without one the file is UTF-8 when every byte of it
@@ -250,7 +246,7 @@ std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
             break;
         const auto* p = reinterpret_cast<const unsigned char*>(buffer.constData());
         if (std::memchr(p, 0, std::size_t(got))) {
-            reason = tr("It is not a text file.");
+            reason = QStringLiteral("它不是文本文件。");
             return std::nullopt;
         }
         for (qint64 k = 0; utf8 && k < got; ++k) {
@@ -294,6 +290,12 @@ void Reader::read(const QString& path)
 {
     QFile file(path);
     const qint64 size = file.size();
+    // Qt's own words for a folder are English; the system gives none, as opening one succeeds.
+    if (QFileInfo(path).isDir()) {
+        problem(path, QStringLiteral("它是文件夹,不是文件。"));
+        done_ += size;
+        return;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         problem(path, file.errorString());
         done_ += size;
@@ -312,6 +314,7 @@ void Reader::read(const QString& path)
     column_ = -1;
     sample_.clear();
     addresses_ = 0;
+    otherKinds_ = 0;
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
@@ -382,8 +385,10 @@ void Reader::read(const QString& path)
     done_ = start + size;
     if (error)
         problem(path, reason);
+    else if (addresses_ == 0 && otherKinds_ > 0)
+        problem(path, QStringLiteral("其中的地址都不是网页(http、https)。"));
     else if (addresses_ == 0)
-        problem(path, tr("It holds no web address."));
+        problem(path, QStringLiteral("其中没有网址。"));
 }
 
 void Reader::take(CsvRecords& records)
@@ -448,6 +453,10 @@ void Reader::add(QByteArrayView cell)
     const Address address = readAddress(link);
     if (address.host().isEmpty())
         return;
+    if (!isWebAddress(link)) {
+        ++otherKinds_;
+        return;
+    }
     ++addresses_;
     // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
     if (seen_.insert(link))

@@ -5,9 +5,9 @@
 #include "Form1.h"
 
 #include "analysis/HostListExport.h"
-#include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
+#include "platform/WebAddress.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"
@@ -15,6 +15,7 @@
 #include "ui/Fonts.h"
 #include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
+#include "ui/ShownText.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/links/Form2.h"
@@ -397,10 +398,17 @@ void Form1::onTb1DoubleClicked()
 
 void Form1::linkto(const QString& url)
 {
-    // The browser runs on its own and is not followed; only a link that could not be handed to
-    // one (no browser, or an address that cannot be read) is told of.
-    if (!QDesktopServices::openUrl(browserAddress(url)))
-        Label1->setCaption(QStringLiteral("未能打开链接:") + url);
+    // Links come from result pages, exports and the bulletin. Only the browser is ever asked,
+    // and only for a web page: a file, a share or another program stays shut, with a word why.
+    const QUrl page = webPageToOpen(url);
+    if (page.isEmpty()) {
+        Label1->setCaption(QStringLiteral("只能在浏览器中打开网页链接:") + oneLine(url, 100));
+        return;
+    }
+    // The browser runs on its own and is not followed; only a page that could not be handed to
+    // one (no browser, or none that would start) is told of.
+    if (!QDesktopServices::openUrl(page))
+        Label1->setCaption(QStringLiteral("未能打开链接:") + oneLine(url, 100));
 }
 
 void Form1::onCopyrightClicked()
