@@ -256,28 +256,15 @@ void FlexGrid::setColWidth(int col, int twips)
         horizontalHeader()->resizeSection(col - 1, twipsToPixels(colWidths_[col]));
 }
 
-void FlexGrid::widenColFor(int col, const QString& text)
+void FlexGrid::widenNumberColumn(const QString& widest)
 {
-    if (col < 0 || col >= colWidths_.size())
-        return;
-    // Measured as the style lays out a cell of the fixed column (a header section) or of another.
-    QSize needed;
-    if (col == 0) {
-        QStyleOptionHeader header;
-        header.initFrom(verticalHeader());
-        header.text = text;
-        needed =
-            style()->sizeFromContents(QStyle::CT_HeaderSection, &header, QSize(), verticalHeader());
-    } else {
-        QStyleOptionViewItem cell;
-        initViewItemOption(&cell);
-        cell.text = text;
-        cell.features |= QStyleOptionViewItem::HasDisplay;
-        needed = style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), this);
-    }
-    const int twips = pixelsToTwips(needed.width() + 1); // and the grid line
-    if (twips > colWidths_[col])
-        setColWidth(col, twips);
+    // As wide as the row header lays out a section of that text, and the grid line.
+    QStyleOptionHeader header;
+    header.initFrom(verticalHeader());
+    header.text = widest;
+    const QSize needed =
+        style()->sizeFromContents(QStyle::CT_HeaderSection, &header, QSize(), verticalHeader());
+    setColWidth(0, std::max(colWidths_[0], pixelsToTwips(needed.width() + 1)));
 }
 
 void FlexGrid::setColAlignment(int col, int code)

@@ -52,8 +52,8 @@ public:
 
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);
-    // Widens column `col` as far as `text` needs to be shown whole in it; never narrows it.
-    void widenColFor(int col, const QString& text);
+    // Widens the number column as far as `widest` needs to be shown whole; never narrows it.
+    void widenNumberColumn(const QString& widest);
     // Alignment codes: 0-8 are left/centre/right combined with top/centre/bottom (0 is left and
     // top), 9 is general: numbers to the right, texts to the left.
     void setColAlignment(int col, int code);

@@ -100,7 +100,7 @@ void Form2::fillList(const QStringList& links, const LinkColumns& more)
         }
     }
     // Past 9999 links the designed column would cut the first digits off the numbers.
-    tb1->widenColFor(0, QString::number(i));
+    tb1->widenNumberColumn(QString::number(i));
 }
 
 void Form2::resizeEvent(QResizeEvent* event)
