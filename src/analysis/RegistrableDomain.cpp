@@ -4,9 +4,10 @@
 
 #include "RegistrableDomain.h"
 
+#include "ReadableHost.h"
+
 #include <QUrl>
 
-#include <bitset>
 #include <libpsl.h>
 
 namespace {
@@ -38,43 +39,12 @@ QStringView bareHost(QStringView host)
     return host;
 }
 
-// Whether `name` mixes scripts in a way no language writes them. Latin goes with the Han
-// characters and the scripts written beside them in Japanese, Chinese and Korean; any other mix
-// is how a lookalike of another name is made. Digits, hyphens and dots belong to every script.
-bool mixesScripts(QStringView name)
-{
-    using Scripts = std::bitset<QChar::ScriptCount>;
-    Scripts seen;
-    for (const char32_t c : name.toUcs4()) {
-        const QChar::Script script = QChar::script(c);
-        if (script != QChar::Script_Common && script != QChar::Script_Inherited &&
-            script != QChar::Script_Unknown)
-            seen.set(script);
-    }
-    if (seen.count() <= 1)
-        return false;
-    static const Scripts written[] = {
-        Scripts()
-            .set(QChar::Script_Latin)
-            .set(QChar::Script_Han)
-            .set(QChar::Script_Hiragana)
-            .set(QChar::Script_Katakana),
-        Scripts().set(QChar::Script_Latin).set(QChar::Script_Han).set(QChar::Script_Bopomofo),
-        Scripts().set(QChar::Script_Latin).set(QChar::Script_Han).set(QChar::Script_Hangul),
-    };
-    for (const Scripts& together : written) {
-        if ((seen & ~together).none())
-            return false;
-    }
-    return true;
-}
-
 // `name` in Unicode whichever spelling it came in, or as it is when it is no valid name.
 QString unicodeName(const QString& name)
 {
     const QByteArray ace = QUrl::toAce(name);
-    // Qt shows Unicode only under the top levels it knows to police lookalikes; the script rule
-    // above does that here, for every top level.
+    // Qt shows Unicode only under the top levels it knows to police lookalikes; mixesScripts()
+    // does that here, for every top level.
     return ace.isEmpty() ? name : QUrl::fromAce(ace, QUrl::IgnoreIDNWhitelist);
 }
 

@@ -144,9 +144,9 @@ std::atomic<int> connections{0};
 std::vector<SnapshotHost> snapshotHosts(const HostTally& tally)
 {
     std::vector<SnapshotHost> hosts;
-    hosts.reserve(tally.hosts().size());
-    for (const HostTally::Host& host : tally.hosts())
-        hosts.push_back({host.name, host.links});
+    hosts.reserve(std::size_t(tally.hostCount()));
+    for (qsizetype h = 0; h < tally.hostCount(); ++h)
+        hosts.push_back({tally.host(h), tally.links(h)});
     return hosts;
 }
 

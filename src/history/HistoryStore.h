@@ -29,7 +29,7 @@ struct Snapshot {
     QStringList files;               // the import's file names; empty for a run
     std::vector<SnapshotHost> hosts; // in the order met
 };
-// The hosts of `tally` as a snapshot keeps them. The lists are shared, not copied.
+// The hosts of `tally` as a snapshot keeps them.
 std::vector<SnapshotHost> snapshotHosts(const HostTally& tally);
 
 // A kept snapshot as the history lists it.
