@@ -457,7 +457,7 @@ private Q_SLOTS:
         auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
         QTRY_VERIFY(links->currentIndex().isValid());
         QTest::keyClick(links, Qt::Key_Enter);
-        QCOMPARE(opened_, QStringList{u"http://b.example/1#From:"_qs + server_->host()});
+        QCOMPARE(opened_, QStringList{u"http://b.example/1#From:"_qs + publisher_->host()});
         QTest::keyClick(links, Qt::Key_Escape);
         QVERIFY(!links->isVisible());
         QTest::mouseClick(child(u"Label2"_qs), Qt::LeftButton);
