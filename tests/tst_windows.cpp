@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -364,6 +365,47 @@ private Q_SLOTS:
                      seen);
         form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
         QCOMPARE(child<GridMenu>(QString())->actions()[4]->isChecked(), entry == 4); // kept
+    }
+    void program_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "%e", "%p": the two services' hosts
+        // The exit code, then the options or the first line printed; or the service asked.
+        QTest::addColumn<QString>("seen");
+        QTest::newRow("help") << QStringList{u"--help"_qs}
+                              << u"0 -h, --help|-v, --version|--explorer <HOST[:PORT]>|"
+                                 u"--publisher <HOST[:PORT]>|FILE"_qs;
+        QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
+        QTest::newRow("unknown option")
+            << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
+        QTest::newRow("hosts") << QStringList{u"--publisher=%p"_qs, u"--explorer"_qs, u"%e"_qs}
+                               << u"GET ver=200912290|GET ver=200912290"_qs; // ours, its
+    }
+    void program()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, seen);
+        arguments.replaceInStrings(u"%e"_qs, explorer_->host());
+        QProcess ostrel;
+        ostrel.start(QStringLiteral(OSTREL_PROGRAM),
+                     arguments.replaceInStrings(u"%p"_qs, publisher_->host()));
+        if (arguments.size() == 3) { // its window opens and asks the publisher for the bulletin
+            QTRY_COMPARE(asked(u"/qzupdate/inlink/"_qs).join(u'|'), seen);
+            ostrel.kill();
+            QVERIFY(explorer_->requests().isEmpty() && ostrel.waitForFinished());
+            return;
+        }
+        QVERIFY(ostrel.waitForFinished(30'000));
+        QStringList shown; // an option or argument of the help, as far as its description
+        const QString out = QString::fromLocal8Bit(ostrel.readAllStandardOutput());
+        for (const QString& line : out.split(u'\n'))
+            if (line.startsWith(u"  ") && !line[2].isSpace())
+                shown.append(line.trimmed().section(u"  "_qs, 0, 0));
+        const QStringList err =
+            QString::fromLocal8Bit(ostrel.readAllStandardError()).split(u'\n').filter(u"ostrel:");
+        QCOMPARE(QString::number(ostrel.exitCode()) + u' ' +
+                     (shown.isEmpty() ? QString(out + err.value(0)).section(u'\n', 0, 0)
+                                      : shown.join(u'|')),
+                 seen);
     }
     void news()
     {
