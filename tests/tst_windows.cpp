@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 // The cells below the fixed row: "|" after each but a row's last, which gets a line end.
 static QString cells(const FlexGrid* grid)
@@ -288,6 +292,43 @@ private Q_SLOTS:
         QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
         QCOMPARE(QDir(folder.path()).entryList({u"*.txt"_qs}).join(u','), exported);
     }
+    void cancelImport_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("Escape") << u"Escape"_qs;
+        QTest::newRow("暂停") << u"Command2"_qs;
+        QTest::newRow("closing the window") << u"close"_qs;
+    }
+    void cancelImport()
+    {
+        QFETCH(QString, by);
+        static std::atomic<int> reading; // 1 while it reads, 2 once it saw the cancel
+        reading = 0;
+        form_->importReader = [](const QStringList&, const ImportProgress&,
+                                 const ImportCancelled& cancelled) {
+            reading = 1;
+            for (QDeadlineTimer bound(10000); !cancelled() && !bound.hasExpired();)
+                QThread::yieldCurrentThread();
+            reading = cancelled() ? 2 : 3;
+            ImportResult late;
+            late.tally.add(u"late.test", u"http://late.test/");
+            return late;
+        };
+        const bool command1 = child<QWidget>(u"Command1"_qs)->isEnabled();
+        form_->importFiles({u"endless.csv"_qs});
+        QTRY_COMPARE(reading.load(), 1);
+        if (by == u"Escape")
+            QTest::keyClick(form_.get(), Qt::Key_Escape);
+        else if (by == u"Command2")
+            QTest::mouseClick(child<QWidget>(u"Command2"_qs), Qt::LeftButton);
+        else
+            form_->close();
+        QTRY_COMPARE(reading.load(), 2);
+        QTRY_VERIFY(form_->findChildren<QFutureWatcherBase*>().isEmpty());
+        QCOMPARE(child(u"Label1"_qs)->caption(), u"已取消导入"_qs);
+        QCOMPARE(child<QWidget>(u"Command1"_qs)->isEnabled(), command1);
+        QCOMPARE(cells(child<FlexGrid>(u"tb1"_qs)), QString());
+    }
     void linkList()
     {
         // A link without a host counts for the host before it; a host with a TAB is none.
@@ -480,6 +521,42 @@ private Q_SLOTS:
         window->findChild<QPlainTextEdit*>(u"Text1"_qs)->insertPlainText(typed);
         QTest::mouseClick(window->findChild<QWidget*>(u"Command1"_qs), Qt::LeftButton);
         QTRY_COMPARE(asked(u"/qzupdate/inlink/a/"_qs) + boxes(), seen);
+    }
+    void importedDetails()
+    {
+        // Linking pages with their anchors, targets and rel; a referring domain with its count.
+        QTemporaryDir folder;
+        const QStringList files{folder.filePath(u"pages.csv"_qs), folder.filePath(u"sites.csv"_qs)};
+        for (const QByteArray& text :
+             {"Source url,Anchor,Target url,Rel\nhttp://a.test/1,One,http://own.test/,nofollow\n"
+              "http://a.test/2,Two,http://own.test/b,\n"_qba,
+              "Referring domain,Backlinks\nbbb.test,7\n"_qba}) {
+            QFile file(files[text.startsWith("Ref")]);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        }
+        form_->importFiles(files);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(cells(tb1), u"2|bbb.test|7个\n1|a.test|2个\n"_qs);
+        QAction* nofollow = tb1->findChild<GridMenu*>()->actions().last();
+        QCOMPARE(nofollow->text(), u"排除nofollow"_qs);
+        nofollow->trigger();
+        QCOMPARE(child(u"Label1"_qs)->caption() + cells(tb1),
+                 u"已完成,共2个域名,8条链接,双击域名可列出链接2|bbb.test|7个\n1|a.test|1个\n"_qs);
+        doubleClick(tb1, 1, false);
+        QCOMPARE(child(u"Label1"_qs)->caption(),
+                 u"bbb.test:导入的文件只列出了这个域名,没有列出它的链接"_qs);
+        doubleClick(tb1, 2, false);
+        QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
+        auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
+        QCOMPARE(links->TextMatrix(0, 2) + links->TextMatrix(0, 3) + cells(links),
+                 u"锚文本目标网页1|http://a.test/2|Two|http://own.test/b\n"_qs);
+        doubleClick(links, 1, false);
+        QCOMPARE(opened_, QStringList{u"http://a.test/2#From:"_qs + publisher_->host()});
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
+        const QList<QAction*> kept = form_->findChildren<QAction*>();
+        QVERIFY(std::any_of(kept.cbegin(), kept.cend(), [](const QAction* action) {
+            return action->text() == u"排除nofollow"_qs && action->isChecked();
+        }));
     }
     void wheel()
     {
