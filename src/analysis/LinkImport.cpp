@@ -270,6 +270,7 @@ void Reader::read(const QString& path)
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
+    QString highHalf;   // a UTF-16 character's first half, decoded with the next piece
     QByteArray head;    // the text before the end of the first line is known
     const qint64 start = done_;
     bool error = false;
@@ -284,7 +285,13 @@ void Reader::read(const QString& path)
         QByteArray utf8;
         QByteArrayView text(buffer.constData(), end ? 0 : got);
         if (*encoding == Encoding::Utf16Le || *encoding == Encoding::Utf16Be) {
-            utf8 = QString(decoder.decode(text)).toUtf8();
+            // A character of two UTF-16 units may straddle two pieces: its first half waits
+            // for the second, as alone it would become a "?".
+            QString units = highHalf + QString(decoder.decode(text));
+            highHalf.clear();
+            if (!end && !units.isEmpty() && units.back().isHighSurrogate())
+                highHalf = units.sliced(units.size() - 1), units.chop(1);
+            utf8 = units.toUtf8();
             text = utf8;
         } else if (*encoding == Encoding::Gb18030) {
             // A line feed is never part of a GB18030 character, so text decoded up to one is
