@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void host();
     void import_data();
     void import();
+    void endless_data();
+    void endless();
     void atScale_data();
     void atScale();
 
@@ -240,6 +243,53 @@ void TestImport::atScale()
               .arg(byDigit.hostCount())
               .arg(byDigit.links(0).size()),
           "tally");
+}
+
+// Files that never end: a pipe with no writer, a file that grows while read, an import the user
+// cancels. Each ends with what the import had when it began, or with nothing.
+void TestImport::endless_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("tally");
+    QTest::addColumn<QString>("problems");
+    QTest::newRow("pipe") << u"pipe"_qs << QString() << u"它是管道或套接字,不是普通文件。"_qs;
+    QTest::newRow("device") << u"/dev/zero"_qs << QString() << u"它是设备,不是文本文件。"_qs;
+    QTest::newRow("growing") << u"growing"_qs << u"a.test 3"_qs << QString();
+    QTest::newRow("cancelled") << u"cancelled"_qs << QString() << QString();
+}
+
+void TestImport::endless()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath(u"export.csv"_qs);
+    QFile file(path);
+    if (kind == u"pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind.startsWith(u'/'))
+        path = kind;
+    else
+        QVERIFY(file.open(QIODevice::WriteOnly) &&
+                file.write("http://a.test/1\nhttp://a.test/2\n" + QByteArray(3 << 20, ' ') +
+                           "\nhttp://a.test/3\n") > 0 &&
+                file.flush());
+    // Each piece read, the file grows by as much again, and more, for as long as it is read.
+    int pieces = 0;
+    const ImportResult result = importLinkExports(
+        {path},
+        [&](qint64, qint64) {
+            if (kind == u"growing" && ++pieces < 64)
+                file.write(QByteArray(2 << 20, ' ') + "\nhttp://b.test/grown\n");
+            file.flush();
+        },
+        [&] { return kind == u"cancelled" && pieces++ > 0; });
+    QStringList hosts, reasons;
+    for (qsizetype h = 0; h < result.tally.hostCount(); ++h)
+        hosts.append(result.tally.host(h) + u' ' + QString::number(result.tally.linkCount(h)));
+    for (const ImportProblem& problem : result.problems)
+        reasons.append(problem.reason);
+    QTEST(hosts.join(u"; "_qs), "tally");
+    QTEST(reasons.join(u"; "_qs), "problems");
 }
 
 QTEST_GUILESS_MAIN(TestImport)

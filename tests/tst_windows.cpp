@@ -15,10 +15,12 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -27,6 +29,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 // The cells below the fixed row: "|" after each but a row's last, which gets a line end.
 static QString cells(const FlexGrid* grid)
@@ -60,7 +65,7 @@ static void doubleClick(FlexGrid* grid, int row, bool onNumber)
 }
 
 // Stands in for the export reader: "b.a.b.csv" gives two links of b and one of a.
-static ImportResult byName(const QStringList& paths, const ImportProgress&)
+static ImportResult byName(const QStringList& paths, const ImportProgress&, const ImportCancelled&)
 {
     ImportResult result;
     for (const QString& path : paths)
@@ -268,6 +273,43 @@ private Q_SLOTS:
         if (child(u"Label3"_qs)->isVisible())
             QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
         QCOMPARE(QDir(folder.path()).entryList({u"*.txt"_qs}).join(u','), exported);
+    }
+    void cancelImport_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("Escape") << u"Escape"_qs;
+        QTest::newRow("暂停") << u"Command2"_qs;
+        QTest::newRow("closing the window") << u"close"_qs;
+    }
+    void cancelImport()
+    {
+        QFETCH(QString, by);
+        static std::atomic<int> reading; // 1 while it reads, 2 once it saw the cancel
+        reading = 0;
+        form_->importReader = [](const QStringList&, const ImportProgress&,
+                                 const ImportCancelled& cancelled) {
+            reading = 1;
+            for (QDeadlineTimer bound(10000); !cancelled() && !bound.hasExpired();)
+                QThread::yieldCurrentThread();
+            reading = cancelled() ? 2 : 3;
+            ImportResult late;
+            late.tally.add(u"late.test", u"http://late.test/");
+            return late;
+        };
+        const bool command1 = child<QWidget>(u"Command1"_qs)->isEnabled();
+        form_->importFiles({u"endless.csv"_qs});
+        QTRY_COMPARE(reading.load(), 1);
+        if (by == u"Escape")
+            QTest::keyClick(form_.get(), Qt::Key_Escape);
+        else if (by == u"Command2")
+            QTest::mouseClick(child<QWidget>(u"Command2"_qs), Qt::LeftButton);
+        else
+            form_->close();
+        QTRY_COMPARE(reading.load(), 2);
+        QTRY_VERIFY(form_->findChildren<QFutureWatcherBase*>().isEmpty());
+        QCOMPARE(child(u"Label1"_qs)->caption(), u"已取消导入"_qs);
+        QCOMPARE(child<QWidget>(u"Command1"_qs)->isEnabled(), command1);
+        QCOMPARE(cells(child<FlexGrid>(u"tb1"_qs)), QString());
     }
     void linkList()
     {
