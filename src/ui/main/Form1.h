@@ -92,6 +92,8 @@ private:
     void endRun(QList<QStringList> rows);
     void showRows(QList<QStringList> rows);
     void onGroupByDomainToggled(bool on);
+    void showRegrouped(const RunStep& step);
+    void offerNofollow();
 
     bool acceptsImport() const;
     void showImportProgress(int percent);
@@ -127,7 +129,8 @@ private:
     std::array<CaptionLabel*, 4> news{};
     CaptionLabel* Label2;
     CaptionLabel* Label3;
-    QAction* groupByDomain_; // "按主域名合并" in the grid's menu
+    QAction* groupByDomain_;   // "按主域名合并" in the grid's menu
+    QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
 
     std::unique_ptr<Form2> form2_; // the link list window, made on first use
     std::unique_ptr<Form3> form3_; // the suggestion window, made on first use
