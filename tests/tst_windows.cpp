@@ -526,8 +526,7 @@ private Q_SLOTS:
         form_->programFolder = folder.path();
         pages_ = {resultPage(u"3"_qs, {u"http://a.example/1"_qs, u"http://b.example/1"_qs,
                                        u"http://b.example/2"_qs})};
-        auto* command1 = child<QWidget>(u"Command1"_qs);
-        QTest::mouseClick(command1, Qt::LeftButton);
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
         QTRY_COMPARE(tb1->model()->rowCount(), 2); // the focus came here while the run walked
         QTest::keyClick(tb1, Qt::Key_Return);      // the first row: b.example, the most links
@@ -546,7 +545,7 @@ private Q_SLOTS:
         form_->linkto(u"http://a.example/1"_qs);
         QCOMPARE(child(u"Label1"_qs)->caption(), u"未能打开链接:http://a.example/1"_qs);
         pages_.clear(); // an export while the next run walks writes nothing
-        QTest::mouseClick(command1, Qt::LeftButton);
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
         QVERIFY(QDir(folder.path()).isEmpty());
         QCOMPARE(boxes().last(), u"Warning:查询或导入尚未完成,不能导出,之前导出的文件保持不变"_qs);
@@ -564,10 +563,6 @@ private Q_SLOTS:
     void gridCells()
     {
         QFETCH(QString, host);
-        Form2 list;
-        list.showLinks(host, QStringList(host.toInt(), u"http://h.example/"_qs));
-        QHeaderView* numbers = list.findChild<FlexGrid*>(u"tb1"_qs)->verticalHeader();
-        QVERIFY(numbers->width() >= numbers->QHeaderView::sizeHint().width()); // all shown whole
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
         tb1->addRow({u"1"_qs, host, u"1个"_qs});
         tb1->setFocus();
@@ -586,6 +581,11 @@ private Q_SLOTS:
         QHelpEvent hover(QEvent::ToolTip, at, tb1->viewport()->mapToGlobal(at));
         QApplication::sendEvent(tb1->viewport(), &hover);
         QTEST(QToolTip::isVisible() ? QToolTip::text() : QString(), "tip");
+        Form2 list;
+        list.showLinks(host, QStringList(host.toInt(), u"http://h.example/"_qs));
+        QHeaderView* numbers = list.findChild<FlexGrid*>(u"tb1"_qs)->verticalHeader();
+        QTRY_COMPARE(numbers->count(), std::max(host.toInt(), 1)); // once the rows are in view
+        QVERIFY(numbers->width() >= numbers->QHeaderView::sizeHint().width()); // all shown whole
     }
 };
 
