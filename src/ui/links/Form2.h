@@ -4,6 +4,8 @@
 
 #pragma once
 
+#include "ui/FlexGridModel.h"
+
 #include <QWidget>
 
 class FlexGrid;
@@ -20,9 +22,15 @@ public:
     // filled anew and brought to the front. No links leave the list's first row empty.
     void showLinks(const QString& host, const QStringList& links);
 
+    // How each link is shown beyond its text; refreshLooks() after what decides it has changed.
+    void setRowLook(std::function<RowLook(const QString&)> look);
+    void refreshLooks();
+
 Q_SIGNALS:
     // A double-click on a link or its number.
     void linkChosen(const QString& link);
+    // "拒绝此链接" in a link's menu.
+    void disavowRequested(const QString& link);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
