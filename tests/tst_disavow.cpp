@@ -58,9 +58,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("notes"); // left out as too long | refused lines of the file
         const QString longUrl = u"http://a.com/"_qs + QString(2036, u'x'); // 2049 characters
-        QTest::newRow("new file")
-            << QString() << QStringList{u"domain:a.com"_qs, u"http://b.com/x"_qs}
-            << dated + u"\ndomain:a.com\nhttp://b.com/x\n"_qs << u"|"_qs;
+        QTest::newRow("new file") << QString()
+                                  << QStringList{u"domain:a.com"_qs, u"http://b.com/x"_qs}
+                                  << dated + u"\ndomain:a.com\nhttp://b.com/x\n"_qs << u"|"_qs;
         QTest::newRow("lines kept, CR LF, no last break")
             << u"# mine\r\n\r\ndomain:old.com\r\n  http://x.com/p"_qs
             << QStringList{u"domain:new.com"_qs}
@@ -69,9 +69,12 @@ private Q_SLOTS:
             << u"|"_qs;
         QTest::newRow("there or covered")
             << u"DOMAIN:Example.com\nhttp://z.com/1\ndomain:例子.中国\n"_qs
-            << QStringList{u"domain:example.com"_qs, u"domain:www.example.com"_qs,
-                           u"http://sub.example.com/p"_qs, u"http://z.com/1"_qs,
-                           u"domain:xn--fsqu00a.xn--fiqs8s"_qs, u"http://z.com/2"_qs,
+            << QStringList{u"domain:example.com"_qs,
+                           u"domain:www.example.com"_qs,
+                           u"http://sub.example.com/p"_qs,
+                           u"http://z.com/1"_qs,
+                           u"domain:xn--fsqu00a.xn--fiqs8s"_qs,
+                           u"http://z.com/2"_qs,
                            u"domain:notexample.com"_qs}
             << u"DOMAIN:Example.com\nhttp://z.com/1\ndomain:例子.中国\n"_qs + dated +
                    u"\nhttp://z.com/2\ndomain:notexample.com\n"_qs
@@ -90,7 +93,8 @@ private Q_SLOTS:
             << QStringList{u"domain:a.com"_qs, u"domain:b.com"_qs, longUrl}
             << u"domain: a.com\ndomain:b.com/x\ndomain:http://c.com\ndomain:*.d.com\n"
                u"url:http://e.com/\nhttp://f.com/"_qs +
-                   QString(2036, u'x') + u"\n# ok\n"_qs + dated + u"\ndomain:a.com\ndomain:b.com\n"_qs
+                   QString(2036, u'x') + u"\n# ok\n"_qs + dated +
+                   u"\ndomain:a.com\ndomain:b.com\n"_qs
             << longUrl + u"|1:domain: 后面不能有空格|2:domain: 后面只能是域名，不能带协议或路径|"
                          u"3:domain: 后面只能是域名，不能带协议或路径|4:domain: 后面不是域名|"
                          u"5:既不是网址、domain: 条目、注释，也不是空行|6:网址超过2048个字符"_qs;
@@ -129,9 +133,8 @@ private Q_SLOTS:
         QStringList marked;
         for (int i = 0; i < marks; ++i)
             marked.append(u"domain:m%1.com"_qs.arg(i)); // 14 bytes, and 27 the dated comment
-        const DisavowMerge merged =
-            mergeDisavow(QString(u'#' + QString(lineBytes - 2, u'x') + u'\n').repeated(lines), marked,
-                         today);
+        const DisavowMerge merged = mergeDisavow(
+            QString(u'#' + QString(lineBytes - 2, u'x') + u'\n').repeated(lines), marked, today);
         QCOMPARE(merged.linesOver, linesOver);
         QCOMPARE(merged.bytesOver, bytesOver);
     }
@@ -144,8 +147,8 @@ private Q_SLOTS:
         QTest::newRow("BOM dropped") << QByteArray("\xEF\xBB\xBF# a\n") << false << u"# a\n"_qs;
         QTest::newRow("GBK") << QByteArray("# \xD6\xD0\n") << false << u"!不是 UTF-8 文本"_qs;
         QTest::newRow("FIFO") << QByteArray("fifo") << false << u"!不是普通文件"_qs;
-        QTest::newRow("disk full") << QByteArray("domain:old.com\n") << true
-                                   << u"domain:old.com\n"_qs;
+        QTest::newRow("disk full")
+            << QByteArray("domain:old.com\n") << true << u"domain:old.com\n"_qs;
     }
     void files()
     {

@@ -6,6 +6,7 @@
 #include "support/HttpFixture.h"
 #include "support/ResultPages.h"
 #include "ui/CaptionLabel.h"
+#include "ui/FileDialog.h"
 #include "ui/FlexGrid.h"
 #include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
@@ -294,8 +295,9 @@ private Q_SLOTS:
         for (int i = 0; i < entries->childCount(); ++i)
             heard << entries->child(i)->text(QAccessible::Name) +
                          (entries->child(i)->state().checked ? u"✓"_qs : QString());
-        QCOMPARE(heard.join(u'|'), u"复制|查看链接|在浏览器中打开|拒绝这些域名|取消拒绝||导出拒绝文件…|"
-                                   u"导入拒绝文件…||按主域名合并✓"_qs); // as heard
+        QCOMPARE(heard.join(u'|'),
+                 u"复制|查看链接|在浏览器中打开|拒绝这些域名|取消拒绝||导出拒绝文件…|"
+                 u"导入拒绝文件…||按主域名合并✓"_qs); // as heard
         entry(menu, u"在浏览器中打开"_qs)->trigger();
         QCOMPARE(opened_, QStringList{u"http://a.com/"_qs});
         entry(menu, u"查看链接"_qs)->trigger(); // every link of the domain's hosts
@@ -303,6 +305,90 @@ private Q_SLOTS:
                      u"1|http://www.a.com/1\n2|http://b.A.com:81/3\n"_qs);
         form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
         QVERIFY(entry(child<GridMenu>(QString()), u"按主域名合并"_qs)->isChecked()); // kept
+    }
+    void disavow()
+    {
+        pages_ = {resultPage(u"4"_qs, {u"http://www.a.com/1"_qs, u"http://c.example/2"_qs,
+                                       u"http://b.a.com/3"_qs, u"http://d.example/4"_qs})};
+        QTest::keyClicks(child<QWidget>(u"Text1"_qs), u"Site.example"_qs);
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(tb1->model()->rowCount(), 4);
+        auto row = [tb1](int r) { return tb1->visualRect(tb1->model()->index(r - 1, 0)).center(); };
+        QTest::mouseClick(tb1->viewport(), Qt::LeftButton, {}, row(1));
+        QTest::mouseClick(tb1->viewport(), Qt::LeftButton, Qt::ControlModifier, row(3));
+        QTest::keyClick(tb1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"www.a.com\nb.a.com"_qs);
+        // The menu of a chosen row acts on every chosen row.
+        QContextMenuEvent click(QContextMenuEvent::Mouse, row(3),
+                                tb1->viewport()->mapToGlobal(row(3)));
+        QApplication::sendEvent(tb1->viewport(), &click);
+        auto* menu = tb1->findChild<GridMenu*>();
+        entry(menu, u"拒绝这些域名"_qs)->trigger();
+        // What a screen reader says of each row's host, and which rows are struck through.
+        auto marked = [](FlexGrid* grid) {
+            // Offscreen no screen reader listens, so the view does not keep the cells it has
+            // handed out up to date: ask afresh.
+            QAccessible::deleteAccessibleInterface(
+                QAccessible::uniqueId(QAccessible::queryAccessibleInterface(grid)));
+            QAccessibleTableInterface* table =
+                QAccessible::queryAccessibleInterface(grid)->tableInterface();
+            QString seen;
+            for (int r = 0; r < table->rowCount(); ++r)
+                seen += table->cellAt(r, 0)->text(QAccessible::Description) +
+                        (grid->model()->index(r, 0).data(Qt::FontRole).value<QFont>().strikeOut()
+                             ? u"-"_qs
+                             : u"|"_qs);
+            return seen;
+        };
+        QCOMPARE(marked(tb1), u"已拒绝-|已拒绝-|"_qs);
+        // One link of another host, from the link list's menu.
+        doubleClick(tb1, 2, false);
+        QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
+        auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
+        entry(links->findChild<GridMenu*>(), u"拒绝此链接"_qs)->trigger();
+        QCOMPARE(marked(links), u"已拒绝-"_qs);
+
+        // Written after the file the user has, which keeps its refused line.
+        QTemporaryDir folder;
+        form_->programFolder = folder.path();
+        QFile old(folder.filePath(u"old.txt"_qs));
+        QVERIFY(old.open(QIODevice::WriteOnly) &&
+                old.write("# mine\ndomain: x.com\ndomain:b.a.com"));
+        old.close();
+        FileDialog::Recorder dialogs{{folder.filePath(u"out.txt"_qs), old.fileName()}, {}};
+        FileDialog::setRecorder(&dialogs);
+        MessageBox::setNextAnswers({0});
+        entry(menu, u"导出拒绝文件…"_qs)->trigger();
+        FileDialog::setRecorder(nullptr);
+        QCOMPARE(dialogs.asked.first(),
+                 u"导出拒绝文件|"_qs + folder.filePath(u"site.example-disavow.txt"_qs));
+        QFile out(folder.filePath(u"out.txt"_qs));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(out.readAll()),
+                 u"# mine\ndomain: x.com\ndomain:b.a.com\n# Ostrel "_qs +
+                     QDate::currentDate().toString(Qt::ISODate) +
+                     u" 添加\ndomain:www.a.com\nhttp://c.example/2\n"_qs);
+        QCOMPARE(boxes().last(),
+                 u"提示:导出到"_qs + out.fileName() +
+                     u"成功!新增2条。\n\n已有文件中以下几行搜索引擎不会接受,已原样保留,"
+                     u"请自行修改:\n第2行(domain: 后面不能有空格): domain: x.com"_qs);
+
+        // Taken back, then another read from a file; a later run of the site shows its marks.
+        tb1->setRow(1);
+        entry(menu, u"取消拒绝"_qs)->trigger();
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("domain:d.example\nbad\n"));
+        old.close();
+        dialogs = {{old.fileName()}, {}};
+        FileDialog::setRecorder(&dialogs);
+        entry(menu, u"导入拒绝文件…"_qs)->trigger();
+        FileDialog::setRecorder(nullptr);
+        QCOMPARE(boxes().last(), u"提示:从"_qs + old.fileName() +
+                                     u"读入1条。\n\n以下几行无法读取:\n"
+                                     u"第2行(既不是网址、domain: 条目、注释，也不是空行): bad"_qs);
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        QTRY_COMPARE(tb1->model()->rowCount(), 4);
+        QCOMPARE(marked(tb1), u"||已拒绝-已拒绝-"_qs);
     }
     void news()
     {

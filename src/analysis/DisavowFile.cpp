@@ -10,7 +10,6 @@
 #include <QUrl>
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

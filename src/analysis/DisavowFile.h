@@ -72,13 +72,13 @@ private:
 
 // A disavow file with the marks of a site added.
 struct DisavowMerge {
-    QByteArray bytes;                // UTF-8, no byte-order mark
-    qsizetype lines = 0;             // blank lines and comments included
-    QStringList added;               // entries written under the dated comment
-    QStringList tooLong;             // marked addresses left out, being over the length a URL may have
-    QList<DisavowLine> refused;      // lines of the existing file a search engine would refuse, kept
-    qsizetype linesOver = 0;         // by how much the file is over its limits: when either is
-    qsizetype bytesOver = 0;         // above 0 it must not be written
+    QByteArray bytes;           // UTF-8, no byte-order mark
+    qsizetype lines = 0;        // blank lines and comments included
+    QStringList added;          // entries written under the dated comment
+    QStringList tooLong;        // marked addresses left out, being over the length a URL may have
+    QList<DisavowLine> refused; // lines of the existing file a search engine would refuse, kept
+    qsizetype linesOver = 0;    // by how much the file is over its limits: when either is
+    qsizetype bytesOver = 0;    // above 0 it must not be written
 };
 
 // `existing` (the text of the file the user has, or empty) with every line kept as it stands,

@@ -35,10 +35,9 @@ QStringList numbered(const QList<DisavowLine>& lines)
 {
     QStringList items;
     for (const DisavowLine& line : lines)
-        items.append(QStringLiteral("第%1行(%2): ")
-                         .arg(line.number)
-                         .arg(disavowProblemText(line.problem)) +
-                     line.text);
+        items.append(
+            QStringLiteral("第%1行(%2): ").arg(line.number).arg(disavowProblemText(line.problem)) +
+            line.text);
     return items;
 }
 
@@ -52,9 +51,8 @@ QString entryOf(const QString& name)
 
 } // namespace
 
-DisavowActions::DisavowActions(QWidget* window, FlexGrid* grid, GridMenu* menu,
-                               DisavowMarks* marks, std::function<QString()> site,
-                               std::function<QString()> folder)
+DisavowActions::DisavowActions(QWidget* window, FlexGrid* grid, GridMenu* menu, DisavowMarks* marks,
+                               std::function<QString()> site, std::function<QString()> folder)
     : QObject(window), window_(window), grid_(grid), marks_(marks), site_(std::move(site)),
       folder_(std::move(folder))
 {
@@ -122,8 +120,7 @@ void DisavowActions::disavowChosen()
         MessageBox::show(window_, QStringLiteral("未能记下拒绝的域名:") + reason, warning);
     changed();
     if (!notHosts.isEmpty())
-        MessageBox::show(window_,
-                         QStringLiteral("以下几行不是域名,没有标记:\n") + listed(notHosts),
+        MessageBox::show(window_, QStringLiteral("以下几行不是域名,没有标记:\n") + listed(notHosts),
                          warning);
 }
 
@@ -183,7 +180,8 @@ void DisavowActions::exportFile()
     const int merge = MessageBox::ask(
         window_,
         QStringLiteral("上传新的拒绝文件会替换原来的文件。要把已有拒绝文件的内容合并进来吗?"),
-        QStringLiteral("导出拒绝文件"), {QStringLiteral("合并已有文件…"), QStringLiteral("不合并")});
+        QStringLiteral("导出拒绝文件"),
+        {QStringLiteral("合并已有文件…"), QStringLiteral("不合并")});
     if (merge < 0)
         return;
     QString existing;
@@ -195,8 +193,8 @@ void DisavowActions::exportFile()
             return;
         const DisavowIo read = readDisavowFile(from);
         if (!read.ok) {
-            MessageBox::show(window_, QStringLiteral("读取") + from + QStringLiteral("失败:") +
-                                          read.reason,
+            MessageBox::show(window_,
+                             QStringLiteral("读取") + from + QStringLiteral("失败:") + read.reason,
                              warning);
             return;
         }
@@ -217,8 +215,7 @@ void DisavowActions::exportFile()
                             .arg(disavowMaxBytes)
                             .arg(merged.bytesOver));
         MessageBox::show(window_,
-                         QStringLiteral("拒绝文件太大,搜索引擎不会接受,没有写入%1:\n")
-                                 .arg(path) +
+                         QStringLiteral("拒绝文件太大,搜索引擎不会接受,没有写入%1:\n").arg(path) +
                              over.join(u'\n'),
                          warning);
         return;
@@ -246,14 +243,14 @@ void DisavowActions::importFile()
     const QString site = siteOrSay();
     if (site.isEmpty())
         return;
-    const QString path = FileDialog::openFileName(window_, QStringLiteral("导入拒绝文件"),
-                                                  folder_(), fileFilter);
+    const QString path =
+        FileDialog::openFileName(window_, QStringLiteral("导入拒绝文件"), folder_(), fileFilter);
     if (path.isEmpty())
         return;
     const DisavowIo read = readDisavowFile(path);
     if (!read.ok) {
-        MessageBox::show(window_, QStringLiteral("读取") + path + QStringLiteral("失败:") +
-                                      read.reason,
+        MessageBox::show(window_,
+                         QStringLiteral("读取") + path + QStringLiteral("失败:") + read.reason,
                          warning);
         return;
     }

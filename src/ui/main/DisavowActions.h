@@ -49,7 +49,7 @@ private:
     DisavowMarks* marks_;
     std::function<QString()> site_;
     std::function<QString()> folder_;
-    QString coveredSite_;  // whose marks cover_ holds
+    QString coveredSite_; // whose marks cover_ holds
     DisavowCover cover_{{}};
     bool coverStale_ = true;
 };
