@@ -141,28 +141,30 @@ private Q_SLOTS:
 
     void files_data()
     {
-        QTest::addColumn<QByteArray>("before"); // the file at the path; "fifo" makes a FIFO
-        QTest::addColumn<bool>("full");         // the disk fills during the write
+        QTest::addColumn<QByteArray>("before"); // the file at the path, or "fifo" for a FIFO
+        QTest::addColumn<QString>("how");       // "full": the disk fills; "link": the path links
         QTest::addColumn<QString>("read");      // what reading gives, or "!" and the reason
-        QTest::newRow("BOM dropped") << QByteArray("\xEF\xBB\xBF# a\n") << false << u"# a\n"_qs;
-        QTest::newRow("GBK") << QByteArray("# \xD6\xD0\n") << false << u"!不是 UTF-8 文本"_qs;
-        QTest::newRow("FIFO") << QByteArray("fifo") << false << u"!不是普通文件"_qs;
-        QTest::newRow("disk full")
-            << QByteArray("domain:old.com\n") << true << u"domain:old.com\n"_qs;
+        QTest::newRow("BOM dropped") << QByteArray("\xEF\xBB\xBF# a\n") << QString() << u"# a\n"_qs;
+        QTest::newRow("GBK") << QByteArray("# \xD6\xD0\n") << QString() << u"!不是 UTF-8 文本"_qs;
+        QTest::newRow("FIFO") << QByteArray("fifo") << QString() << u"!不是普通文件"_qs;
+        QTest::newRow("disk full") << QByteArray("# old\n") << u"full"_qs << u"# old\n"_qs;
+        QTest::newRow("symbolic link")
+            << QByteArray("# theirs\n") << u"link"_qs << u"# theirs\n"_qs;
     }
     void files()
     {
         QFETCH(QByteArray, before);
-        QFETCH(bool, full);
+        QFETCH(QString, how);
         QFETCH(QString, read);
         QTemporaryDir folder;
         const QString path = folder.filePath(u"site-disavow.txt"_qs);
-        if (before == "fifo") {
+        QFile file(how == u"link" ? folder.filePath(u"theirs"_qs) : path);
+        if (before == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
-        }
+        else
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size() &&
+                    (how != u"link" || file.link(path)));
+        file.close();
         const DisavowIo got = readDisavowFile(path);
         QCOMPARE(got.ok ? got.text : u'!' + got.reason, read);
         if (before == "fifo")
@@ -171,15 +173,15 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, SIG_IGN); // past the file size limit a write fails instead
         rlimit unlimited{};
         getrlimit(RLIMIT_FSIZE, &unlimited);
-        const rlimit limited{full ? 4096 : unlimited.rlim_cur, unlimited.rlim_max};
+        const rlimit limited{how == u"full" ? 4096 : unlimited.rlim_cur, unlimited.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
         const QByteArray bytes = QByteArray("domain:new.com\n").repeated(1000);
         const DisavowIo written = writeDisavowFile(path, bytes);
         setrlimit(RLIMIT_FSIZE, &unlimited);
-        QCOMPARE(written.ok, !full);
-        QFile file(path);
+        // Written whole, or the earlier file and what a link points to left as they were.
+        QCOMPARE(written.ok, how.isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), full ? before : bytes);
+        QCOMPARE(file.readAll(), written.ok ? bytes : before);
     }
 };
 

@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "analysis/HostListExport.h"
+#include "platform/CodePage.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +35,9 @@ private Q_SLOTS:
     void cleanup();
     void exportHostList_data();
     void exportHostList();
+    void scripts_data();
+    void scripts();
+    void sameAsCodePage936();
 
 private:
     std::unique_ptr<QTemporaryDir> root;
@@ -69,6 +73,7 @@ void TestExport::exportHostList_data()
     QTest::newRow("NUL") << Export{u"a\0b"_qs, u"bin"_qs, u"!空字符"_qs};
     QTest::newRow("list read-only") << Export{u"site"_qs, u"bin list:ro"_qs, u"!"_qs};
     QTest::newRow("disk full") << Export{u"site"_qs, u"bin full"_qs, u"!"_qs};
+    QTest::newRow("planted link") << Export{u"site"_qs, u"bin link"_qs, u"!符号链接"_qs};
 }
 
 void TestExport::exportHostList()
@@ -77,9 +82,14 @@ void TestExport::exportHostList()
     const auto& [site, setup, outcome] = e;
     const QString bin = root->filePath(u"bin"_qs);
     QFile old(bin + u'/' + listName);
+    // Another user's link at the list's name, to a file of the user's own.
+    if (setup.contains(u"link")) {
+        QVERIFY(QDir().mkdir(bin) && QFile::link(root->filePath(u"victim"_qs), old.fileName()));
+        old.setFileName(root->filePath(u"victim"_qs));
+    }
     if (setup.contains(u"bin"))
-        QVERIFY(QDir().mkdir(bin) && old.open(QIODevice::WriteOnly) && old.write(good) == 16 &&
-                old.flush() &&
+        QVERIFY((setup.contains(u"link") || QDir().mkdir(bin)) && old.open(QIODevice::WriteOnly) &&
+                old.write(good) == 16 && old.flush() &&
                 setMode(old.fileName(), setup.contains(u"list:ro") ? 0x4444 : 0x6666) &&
                 setMode(bin, setup.contains(u"bin:ro") ? 0x5555 : 0x7777));
 
@@ -112,6 +122,45 @@ void TestExport::exportHostList()
                  ? good
                  : QByteArray("\r\na.example\r\n\xD6\xD0\xCE\xC4.cn\r\n").repeated(300) + "\r\n");
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{listName});
+    QCOMPARE(QFileInfo(list).isSymLink(), setup.contains(u"link"));
+}
+
+void TestExport::scripts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Korean") << u"한국.kr"_qs << "\x83\x36\x84\x33\x82\x37\xF4\x30.kr"_qba;
+    QTest::newRow("Arabic")
+        << u"مثال.eg"_qs
+        << "\x81\x31\x86\x39\x81\x31\x84\x33\x81\x31\x83\x39\x81\x31\x86\x38.eg"_qba;
+    QTest::newRow("emoji") << u"😀.ws"_qs << "\x94\x39\xFC\x36.ws"_qba;
+    QTest::newRow("Chinese and Latin") << u"中文.cn"_qs << "\xD6\xD0\xCE\xC4.cn"_qba;
+}
+
+void TestExport::scripts()
+{
+    QFETCH(QString, host);
+    const HostListExport done = ::exportHostList(root->path(), u"site"_qs, host + u"\r\n"_qs);
+    QVERIFY2(done.ok, qPrintable(done.reason));
+    QFile list(done.path);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(list.readAll(), bytes + "\r\n\r\n");
+}
+
+// Whoever reads the lists as code page 936 sees every host they could read before unchanged:
+// every character code page 936 holds (the euro sign aside, which no host name holds).
+void TestExport::sameAsCodePage936()
+{
+    QString all;
+    for (char32_t c = 0x20; c < 0x10000; ++c)
+        if (!QChar::isSurrogate(c) && c != U'€' && toAnsiCodePage(QString(QChar(c))) != "?")
+            all.append(QChar(c));
+    QVERIFY(all.size() > 21000);
+    const HostListExport done = ::exportHostList(root->path(), u"site"_qs, all);
+    QFile list(done.path);
+    QVERIFY(done.ok && list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(), toAnsiCodePage(all) + "\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestExport)

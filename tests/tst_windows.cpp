@@ -105,6 +105,9 @@ private:
     std::unique_ptr<Form1> form_;
     QList<MessageBox::Shown> boxes_;
     QStringList opened_;
+    // Every scheme a link below names is caught, so that one opened by mistake is seen.
+    const QStringList schemes_{u"http"_qs, u"https"_qs, u"file"_qs,       u"smb"_qs,
+                               u"ssh"_qs,  u""_qs,      u"javascript"_qs, u"x-own"_qs};
     // Result pages by b: 1, 51, ...; an empty one answers 404. Nothing else is ever answered.
     QByteArrayList pages_;
 
@@ -114,7 +117,8 @@ private Q_SLOTS:
         QStandardPaths::setTestModeEnabled(true); // the user's own settings stay untouched
         QSettings().clear();
         MessageBox::setRecorder(&boxes_);
-        QDesktopServices::setUrlHandler(u"http"_qs, this, "open");
+        for (const QString& scheme : schemes_)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
         server_ = std::make_unique<HttpFixture>();
         server_->setScript([this](const HttpFixture::Request& request) {
             const int page = (request.query.queryItemValue(u"b"_qs).toInt() - 1) / 50;
@@ -129,7 +133,8 @@ private Q_SLOTS:
     void cleanup()
     {
         form_.reset();
-        QDesktopServices::unsetUrlHandler(u"http"_qs);
+        for (const QString& scheme : schemes_)
+            QDesktopServices::unsetUrlHandler(scheme);
         MessageBox::setRecorder(nullptr);
         boxes_.clear();
         opened_.clear();
@@ -193,6 +198,31 @@ private Q_SLOTS:
                               u"Warning:导出到"_qs + folder.path() +
                                   u"/ a b /x外链域名.txt失败:站点名含有\"/\",不能用作文件名"_qs}));
     }
+    void hostilePage_data()
+    {
+        QTest::addColumn<QByteArrayList>("pages");
+        QTest::addColumn<QString>("seen"); // boxes, then the grid
+        QTest::newRow("over 1 MiB")
+            << QByteArrayList{resultPage(u"9"_qs, {u"http://a.test/"_qs}) +
+                                  QByteArray(1 << 20, ' '),
+                              resultPage(u"51"_qs, {u"http://b.test/"_qs}, 51)}
+            << u"Warning:The reply was too large (over 1 MiB)#1|b.test|1个\n"_qs;
+        QTest::newRow("numbers stand still")
+            << QByteArrayList{resultPage(u"9"_qs, {}) +
+                              resultEntry(u"1"_qs, u"http://\u202Emoc.elgoog/"_qs)
+                                  .toUtf8()
+                                  .repeated(60)}
+            << u"Warning:结果序号没有递增,分析到此结束#1|(无法识别的域名)|1个\n"_qs;
+    }
+    void hostilePage()
+    {
+        QFETCH(QByteArrayList, pages);
+        QFETCH(QString, seen);
+        pages_ = pages;
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        QTRY_VERIFY(child<QWidget>(u"Command1"_qs)->isEnabled());
+        QCOMPARE((boxes() << cells(child<FlexGrid>(u"tb1"_qs))).join(u'#'), seen);
+    }
     void drop_data()
     {
         QTest::addColumn<QStringList>("dropped"); // in the test's folder; "sub" is a folder
@@ -251,13 +281,13 @@ private Q_SLOTS:
     }
     void linkList()
     {
-        // A link without a host counts for the host before it.
+        // A link without a host counts for the host before it; a host with a TAB is none.
         pages_ = {resultPage(u"6"_qs, {u"http://a.example/1"_qs, u"http://a.example/2"_qs,
                                        u"http://t\tb.example/1"_qs, u"http://t.example?q=x\ty"_qs,
                                        u"http://c.example/1"_qs, u"http://c.example/2"_qs})};
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
-        QTRY_COMPARE(cells(tb1), u"1|a.example|2个\n2|t\tb.example|2个\n3|c.example|2个\n"_qs);
+        QTRY_COMPARE(cells(tb1), u"1|a.example|2个\n2|(无法识别的域名)|2个\n3|c.example|2个\n"_qs);
         // By the texts: a host's list, then a link of it.
         doubleClick(tb1, 2, false);
         QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
@@ -404,6 +434,38 @@ private Q_SLOTS:
         QVERIFY(opened_.isEmpty());
         QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
         QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
+    }
+    void linkto_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("opened"); // or, when empty, the link refused in the status line
+        const QString path = QString(2034, u'x');
+        QTest::newRow("letter case") << u"HTTPS://A.test/P"_qs << u"https://a.test/P"_qs;
+        QTest::newRow("spaces, user") << u" http://u@a.test/ "_qs << u"http://u@a.test/"_qs;
+        QTest::newRow("2048 long") << u"http://a.test/"_qs + path << u"http://a.test/"_qs + path;
+        QTest::newRow("2049 long") << u"http://a.test/x"_qs + path << QString();
+        QTest::newRow("no slashes") << u"http:a.test/"_qs << QString();
+        QTest::newRow("no host") << u"http:///etc/passwd"_qs << QString();
+        QTest::newRow("file") << u"  FILE:/etc/passwd"_qs << QString();
+        QTest::newRow("local file") << u"file://localhost/etc/passwd"_qs << QString();
+        QTest::newRow("share") << u"smb://evil.test/share/run.desktop"_qs << QString();
+        QTest::newRow("user part") << u"ssh://root@evil.test/"_qs << QString();
+        QTest::newRow("script") << u"javascript:\nalert(1)//http://a.test/"_qs << QString();
+        QTest::newRow("custom") << u"x-own://a.test/"_qs << QString();
+        QTest::newRow("escaped scheme") << u"%66ile:///etc/passwd"_qs << QString();
+        QTest::newRow("escaped colon") << u"http%3A//a.test/"_qs << QString();
+    }
+    void linkto()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, opened);
+        const QString before = child(u"Label1"_qs)->caption();
+        form_->linkto(link);
+        QCOMPARE(opened_, opened.isEmpty() ? QStringList() : QStringList{opened});
+        QString refused =
+            u"只能在浏览器中打开网页链接:"_qs + link.left(100).replace(u'\n', u'\uFFFD');
+        QCOMPARE(child(u"Label1"_qs)->caption(),
+                 !opened.isEmpty() ? before : refused + (link.size() > 100 ? u"…"_qs : u""_qs));
     }
     void suggestion_data()
     {

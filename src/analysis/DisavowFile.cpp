@@ -4,8 +4,9 @@
 
 #include "DisavowFile.h"
 
+#include "platform/SafeSave.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -305,24 +306,7 @@ DisavowIo readDisavowFile(const QString& path)
 DisavowIo writeDisavowFile(const QString& path, const QByteArray& bytes)
 {
     DisavowIo result;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.reason = file.errorString();
-        return result;
-    }
-    // As for the host list: on a full disk a write or a flush first stops short without an error,
-    // and only the next one brings the error out.
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
-        if (more <= 0)
-            break;
-        written += more;
-    }
-    if (written != bytes.size() || !(file.flush() || file.flush()) || !file.commit()) {
-        result.reason = file.errorString();
-        return result;
-    }
-    result.ok = true;
+    result.reason = saveFile(path, bytes);
+    result.ok = result.reason.isEmpty();
     return result;
 }

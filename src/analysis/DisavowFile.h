@@ -94,5 +94,6 @@ struct DisavowIo {
 };
 // Reads a regular file of at most 16 MiB in UTF-8 (a leading byte-order mark is dropped).
 DisavowIo readDisavowFile(const QString& path);
-// Replaces `path` with `bytes` as a whole: on any failure the earlier file stays as it was.
+// Replaces `path` with `bytes` as a whole: on any failure the earlier file stays as it was. A
+// symbolic link at `path` is refused, and what it points to is left alone.
 DisavowIo writeDisavowFile(const QString& path, const QByteArray& bytes);

@@ -4,11 +4,11 @@
 
 #include "HostListExport.h"
 
-#include "platform/CodePage.h"
+#include "platform/Iconv.h"
+#include "platform/SafeSave.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 QString hostListFileName(const QString& site)
@@ -43,28 +43,12 @@ HostListExport exportHostList(const QString& folder, const QString& site, const 
         return result;
     }
 
-    QSaveFile file(result.path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.reason = file.errorString();
-        return result;
-    }
-    const QByteArray bytes = toAnsiCodePage(QString(domainStr + QStringLiteral("\r\n")));
-    // On a full disk the first write stops short without an error; writing on brings the error
-    // out, so that the reason given is the real one.
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
-        if (more <= 0)
-            break;
-        written += more;
-    }
-    // A list smaller than the file's buffer reaches the disk only when the buffer is flushed, and
-    // commit() would not report a failure there but put the truncated file in place. Like a write,
-    // a flush stops short without an error at first; flushing again brings the error out.
-    if (written != bytes.size() || !(file.flush() || file.flush()) || !file.commit()) {
-        result.reason = file.errorString();
-        return result;
-    }
-    result.ok = true;
+    // GB18030 writes every character code page 936 holds with the bytes it always had, so readers
+    // of the old files see no change, and holds the hosts in every other script as well, which
+    // code page 936 would have written as "?".
+    const QByteArray bytes = Iconv("GB18030", Iconv::utf16Name())
+                                 .encode(QString(domainStr + QStringLiteral("\r\n")), '?');
+    result.reason = saveFile(result.path, bytes);
+    result.ok = result.reason.isEmpty();
     return result;
 }

@@ -20,7 +20,8 @@ QString hostListFileName(const QString& site);
 // user's documents folder, made when missing.
 QString hostListFolder(const QString& programFolder);
 
-// Saves `domainStr` and one more CR LF in the ANSI code page, no byte-order mark, as the host list
+// Saves `domainStr` and one more CR LF in GB18030, no byte-order mark, as the host list
 // of `site` in `folder`. An earlier file of that name is replaced only by a complete new one. A
-// site text that would leave `folder` (it holds "/" or a NUL) is refused and nothing is written.
+// site text that would leave `folder` (it holds "/" or a NUL) is refused and nothing is written;
+// so is a symbolic link at the file's name (see saveFile).
 HostListExport exportHostList(const QString& folder, const QString& site, const QString& domainStr);

@@ -8,7 +8,7 @@
 #include <QStringView>
 
 // The program's stand-in for the system's ANSI code page: code page 936 (GBK), what a Simplified
-// Chinese system writes. The export file and the suggestion encoding both go through here.
+// Chinese system writes. The suggestion encoding goes through here.
 // Each 16-bit unit the code page cannot hold becomes "?".
 QByteArray toAnsiCodePage(QStringView text);
 

@@ -110,6 +110,13 @@ int FlexGrid::Cols() const
     return model_->cols();
 }
 
+void FlexGrid::setCols(int cols)
+{
+    model_->setCols(cols);
+    colWidths_.resize(model_->cols(), defaultColWidth);
+    applyHeaderSizes();
+}
+
 int FlexGrid::Row() const
 {
     const QModelIndex current = currentIndex();

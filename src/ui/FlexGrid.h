@@ -30,6 +30,7 @@ public:
     int Rows() const;
     void setRows(int rows); // at least 1: the fixed row always stays
     int Cols() const;
+    void setCols(int cols); // at least 1; new columns have the default width
 
     // The current cell: the one the user last clicked.
     int Row() const;

@@ -92,6 +92,20 @@ void FlexGridModel::setRows(int rows)
     }
 }
 
+void FlexGridModel::setCols(int cols)
+{
+    flush();
+    cols = std::max(cols, 1);
+    if (cols == cols_)
+        return;
+    beginResetModel();
+    cols_ = cols;
+    for (QStringList& row : cells_)
+        row.resize(cols_);
+    alignments_.resize(cols_);
+    endResetModel();
+}
+
 void FlexGridModel::append(QStringList cells)
 {
     // A list the caller still shares is copied by any resize, even to its own size.

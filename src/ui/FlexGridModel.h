@@ -40,6 +40,7 @@ public:
     // Empties every cell, the fixed ones included; the numbers of rows and columns stay.
     void clear();
     void setRows(int rows); // at least 1: the fixed row always stays
+    void setCols(int cols); // at least 1; cells past the new last column are dropped
     // Appends a row whose cells are `cells` from column 0 on, cut or padded to the columns.
     void append(QStringList cells);
     // Tells the view about the rows appended since the last call.

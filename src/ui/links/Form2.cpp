@@ -38,12 +38,12 @@ Form2::Form2()
 
 Form2::~Form2() = default;
 
-void Form2::showLinks(const QString& host, const QStringList& links)
+void Form2::showLinks(const QString& host, const QStringList& links, const LinkColumns& more)
 {
     if (isVisible()) {
         // The user chose a host with the list already open: they want that host's links, here.
         setWindowTitle(shownText(host));
-        fillList(links);
+        fillList(links, more);
         fitGrid();
         setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
@@ -52,7 +52,7 @@ void Form2::showLinks(const QString& host, const QStringList& links)
     }
     formLoad();
     setWindowTitle(shownText(host));
-    fillList(links);
+    fillList(links, more);
     show();
 }
 
@@ -77,25 +77,33 @@ void Form2::formLoad()
     WheelHook::install(this);
 }
 
-void Form2::fillList(const QStringList& links)
+void Form2::fillList(const QStringList& links, const LinkColumns& more)
 {
     // Start from a fresh grid of two rows, scrolled to the top, nothing chosen.
     tb1->setRows(2);
+    tb1->setCols(2 + int(more.headers.size()));
     tb1->setCurrentIndex({});
     tb1->Clear();
     tb1->setColAlignment(1, 0);
     tb1->setColWidth(0, 500);
     tb1->setColWidth(1, 9300);
     tb1->setTextMatrix(0, 1, QStringLiteral("双击可以打开网页"));
+    for (int c = 0; c < more.headers.size(); ++c) {
+        tb1->setColAlignment(2 + c, 0);
+        tb1->setTextMatrix(0, 2 + c, more.headers[c]);
+    }
 
     qint32 i = 0;
     for (const QString& link : links) {
         ++i;
+        QStringList row{QString::number(i), link};
+        if (!more.headers.isEmpty())
+            row += more.cells.value(i - 1);
         if (i == 1) {
-            tb1->setTextMatrix(1, 0, QString::number(i));
-            tb1->setTextMatrix(1, 1, link);
+            for (int c = 0; c < row.size(); ++c)
+                tb1->setTextMatrix(1, c, row[c]);
         } else {
-            tb1->addRow({QString::number(i), link});
+            tb1->addRow(std::move(row));
         }
     }
 }
@@ -119,8 +127,13 @@ void Form2::fitGrid()
     const QSize size = fittedGridSize({pixelsToTwips(outer.width()), pixelsToTwips(outer.height())},
                                       grid.topLeft());
     setTwipsGeometry(tb1, grid.x(), grid.y(), size.width(), size.height());
-    // The column takes what the grid has become, which is whole pixels.
-    tb1->setColWidth(1, fillingColumnWidth(twipsGeometry(tb1).width(), tb1->ColWidth(0)));
+    // The column takes what the grid has become, which is whole pixels. Columns after the link
+    // share half of it, so the link stays the widest.
+    const int room = fillingColumnWidth(twipsGeometry(tb1).width(), tb1->ColWidth(0));
+    const int more = tb1->Cols() - 2;
+    tb1->setColWidth(1, more > 0 ? room - room / 2 : room);
+    for (int c = 2; c < tb1->Cols(); ++c)
+        tb1->setColWidth(c, room / 2 / more);
 }
 
 void Form2::onTb1DoubleClicked()

@@ -6,9 +6,18 @@
 
 #include "ui/FlexGridModel.h"
 
+#include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class FlexGrid;
+
+// Columns shown after each link, where what was imported tells more of it: the header of each,
+// and each link's cells in the order of the links.
+struct LinkColumns {
+    QStringList headers;
+    QList<QStringList> cells;
+};
 
 // The link list window: the links found for one host, numbered in the order found. It is given
 // what it shows and tells which link the user chose; opening it is the caller's business.
@@ -19,8 +28,9 @@ public:
     ~Form2() override;
 
     // Shows `links` under the title `host`: a closed window is loaded afresh; an open one is
-    // filled anew and brought to the front. No links leave the list's first row empty.
-    void showLinks(const QString& host, const QStringList& links);
+    // filled anew and brought to the front. No links leave the list's first row empty. The link
+    // stays the first column; `more` adds its columns after it.
+    void showLinks(const QString& host, const QStringList& links, const LinkColumns& more = {});
 
     // How each link is shown beyond its text; refreshLooks() after what decides it has changed.
     void setRowLook(std::function<RowLook(const QString&)> look);
@@ -38,7 +48,7 @@ protected:
 
 private:
     void formLoad();
-    void fillList(const QStringList& links);
+    void fillList(const QStringList& links, const LinkColumns& more);
     void fitGrid();
     void onTb1DoubleClicked();
 

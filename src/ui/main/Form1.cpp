@@ -6,9 +6,9 @@
 
 #include "analysis/DisavowMarks.h"
 #include "analysis/HostListExport.h"
-#include "platform/BrowserAddress.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
+#include "platform/WebAddress.h"
 #include "publisher/Bulletin.h"
 #include "publisher/SuggestionEncoding.h"
 #include "ui/CaptionLabel.h"
@@ -16,6 +16,7 @@
 #include "ui/Fonts.h"
 #include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
+#include "ui/ShownText.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/links/Form2.h"
@@ -319,8 +320,12 @@ void Form1::requestResultPage(qint32 b)
     const QString url = QStringLiteral("http://") + endpoints_.explorerHost +
                         QStringLiteral("/search?p=") + Text1->text() +
                         QStringLiteral("&bwm=i&bwmf=s&bwmo=s&b=") + QString::number(b);
-    urlfetch(url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
-             QStringLiteral("fetchResult"));
+    // The explorer's pages are about 13 KiB; one of a megabyte is no page of it, but a server's
+    // way to take memory and time.
+    RequestLimits limits = requestLimits;
+    limits.maxBodyBytes = std::min<qint64>(limits.maxBodyBytes, 1024 * 1024);
+    ::urlfetch(*network_, *this, url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
+               QStringLiteral("fetchResult"), limits);
 }
 
 void Form1::endRun(QList<QStringList> rows)
@@ -401,14 +406,20 @@ void Form1::onTb1DoubleClicked()
         connect(disavow_, &DisavowActions::marksChanged, form2_.get(), &Form2::refreshLooks);
     }
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    const QStringList* links = run.linksOf(currentDomain);
-    form2_->showLinks(currentDomain, links ? *links : QStringList());
+    form2_->showLinks(currentDomain, run.linksOf(currentDomain));
 }
 
 void Form1::linkto(const QString& url)
 {
+    // Links come from result pages, exports and the bulletin. Only the browser is ever asked,
+    // and only for a web page: a file, a share or another program stays shut, with a word why.
+    const QUrl page = webPageToOpen(url);
+    if (page.isEmpty()) {
+        Label1->setCaption(QStringLiteral("只能在浏览器中打开网页链接:") + oneLine(url, 100));
+        return;
+    }
     // Whatever the browser makes of it, the program carries on: no message either way.
-    QDesktopServices::openUrl(browserAddress(url));
+    QDesktopServices::openUrl(page);
 }
 
 void Form1::onCopyrightClicked()

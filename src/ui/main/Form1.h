@@ -50,7 +50,8 @@ public:
     Q_INVOKABLE void showNews(qint16 er, const QString& html);
     Q_INVOKABLE void suggestOK(qint16 er, const QString& html);
 
-    // Opens an address in the user's default browser, exactly as given.
+    // Opens a web page (http or https) in the user's default browser, exactly as given; any other
+    // address is refused in the status line.
     void linkto(const QString& url);
 
     // Reads link exports as one import on the thread pool, then ends as a run ends. Ignored
