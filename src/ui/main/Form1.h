@@ -26,6 +26,7 @@ class Form2;
 class Form3;
 class QDragEnterEvent;
 class QDropEvent;
+class QFutureWatcherBase;
 class QLineEdit;
 class QNetworkAccessManager;
 class QPushButton;
@@ -58,8 +59,10 @@ public:
     // while a run walks or another import reads. Drops and the command line come here.
     void importFiles(const QStringList& paths);
     // What an import reads its files with; tests put a reader of their own here.
-    std::function<ImportResult(const QStringList&, const ImportProgress&)> importReader =
-        importLinkExports;
+    std::function<ImportResult(const QStringList&, const ImportProgress&, const ImportCancelled&)>
+        importReader = importLinkExports;
+    // Ends an import that is reading, with nothing taken from it (Escape, 暂停, closing).
+    void cancelImport();
 
     const Endpoints& endpoints() const { return endpoints_; }
     // Limits of every request this window sends; tests shorten them.
@@ -91,6 +94,8 @@ private:
     void endRun(QList<QStringList> rows);
     void showRows(QList<QStringList> rows);
     void onGroupByDomainToggled(bool on);
+    void showRegrouped(const RunStep& step);
+    void offerNofollow();
 
     bool acceptsImport() const;
     void showImportProgress(int percent);
@@ -110,6 +115,7 @@ private:
     QString pendingStatus_;
     QTimer* statusTimer_;
     bool importing_ = false;
+    QFutureWatcherBase* reading_ = nullptr; // the import reading, while it reads
     bool command1WasEnabled_ = true;
     QString statusBeforeImport_;
     // The name the host list is exported under while the grid shows an import, instead of the
@@ -128,7 +134,8 @@ private:
     std::array<CaptionLabel*, 4> news{};
     CaptionLabel* Label2;
     CaptionLabel* Label3;
-    QAction* groupByDomain_; // "按主域名合并" in the grid's menu
+    QAction* groupByDomain_;   // "按主域名合并" in the grid's menu
+    QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
     std::unique_ptr<DisavowMarks> disavowMarks_;
     DisavowActions* disavow_;
 
