@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
     libqt6sql6-sqlite libboost1.81-dev
-    libpsl-dev publicsuffix
+    libpsl-dev publicsuffix libgumbo-dev
     libboost1.81-dev
     clang-format
     fonts-wqy-microhei
