@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
     libqt6sql6-sqlite libboost1.81-dev
+    qt6-charts-dev libqt6opengl6-dev
     libpsl-dev publicsuffix
     clang-format
     fonts-wqy-microhei

@@ -129,6 +129,9 @@ void TestParsers::commandLine_data()
     QTest::newRow("hosts and files")
         << u"a.csv --explorer 127.0.0.1:8700 --publisher=Pub.Example b.txt -- -d.csv"_qs.split(u' ')
         << u"127.0.0.1:8700|Pub.Example|a.csv,b.txt,-d.csv"_qs;
+    QTest::newRow("database") << u"--database /h/1.sqlite a.csv --database=/h/2.sqlite"_qs.split(
+                                     u' ')
+                              << u"x.test|p.test|a.csv|/h/2.sqlite"_qs;
     QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
     QTest::newRow("unknown option")
         << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
@@ -150,7 +153,8 @@ void TestParsers::commandLine()
                  outcome);
     else
         QCOMPARE(line.endpoints.explorerHost + u'|' + line.endpoints.publisherHost + u'|' +
-                     line.files.join(u','),
+                     line.files.join(u',') +
+                     (line.database.isEmpty() ? QString() : u'|' + line.database),
                  outcome);
 }
 

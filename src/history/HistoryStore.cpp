@@ -4,6 +4,8 @@
 
 #include "HistoryStore.h"
 
+#include "platform/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QVariant>
 
 #include <atomic>
@@ -140,6 +143,12 @@ bool startsLikeDatabase(const QString& path)
 std::atomic<int> connections{0};
 
 } // namespace
+
+QString defaultHistoryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/history.sqlite");
+}
 
 std::vector<SnapshotHost> snapshotHosts(const HostTally& tally)
 {
@@ -288,6 +297,11 @@ StoreOpening HistoryStore::open()
     StoreOpening opening;
     closeConnection();
     error_.clear();
+    // SQLite would follow a symbolic link planted at the name and write wherever it points.
+    if (const QString refusal = symlinkRefusal(path_); !refusal.isEmpty()) {
+        opening.reason = refusal;
+        return opening;
+    }
     const QFileInfo file(path_);
     if (!QDir().mkpath(file.absolutePath())) {
         opening.reason = QStringLiteral("无法创建文件夹") + file.absolutePath();
@@ -365,6 +379,32 @@ StoreOpening HistoryStore::open()
     }
     if (!migrate(*version)) {
         opening.reason = error_;
+        closeConnection();
+        return opening;
+    }
+    open_ = true;
+    opening.state = StoreOpening::State::Ready;
+    return opening;
+}
+
+StoreOpening HistoryStore::attach()
+{
+    StoreOpening opening;
+    closeConnection();
+    error_.clear();
+    if (const QString refusal = symlinkRefusal(path_); !refusal.isEmpty()) {
+        opening.reason = refusal;
+        return opening;
+    }
+    if (!openConnection()) {
+        opening.reason = error_;
+        return opening;
+    }
+    Query keys(connection_, "PRAGMA foreign_keys = ON");
+    Query version(connection_, "PRAGMA user_version");
+    if (!keys.exec() || !version.exec() || !version.next() ||
+        version.value(0).toInt() != schemaVersion) {
+        opening.reason = version.error();
         closeConnection();
         return opening;
     }

@@ -32,6 +32,9 @@ struct Snapshot {
 // The hosts of `tally` as a snapshot keeps them. The lists are shared, not copied.
 std::vector<SnapshotHost> snapshotHosts(const HostTally& tally);
 
+// history.sqlite in the user's data folder (~/.local/share/Ostrel/Ostrel).
+QString defaultHistoryPath();
+
 // A kept snapshot as the history lists it.
 struct SnapshotInfo {
     qint64 id = 0;
@@ -72,6 +75,9 @@ public:
     // date. A file that is not a sound database is moved aside, never deleted, and a new one
     // started. The other calls do nothing while the store is not open.
     StoreOpening open();
+    // Opens a further connection to a file another store of this process has opened: no check,
+    // no migration, so it costs next to nothing on the window's thread.
+    StoreOpening attach();
     bool isOpen() const { return open_; }
     const QString& path() const { return path_; }
     // Why the last call that changed the file failed.

@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <QSet>
 #include <QTableView>
 
 class FlexGridModel;
@@ -59,6 +60,10 @@ public:
     // Puts the text of the current row that names it (column 1: the host, the link) on the
     // clipboard, without its number or count; Ctrl+C does the same. An empty one is not copied.
     void copyRow() const;
+
+    // Marks the rows named (column 1) in `names` with `note`, as FlexGridModel::setMarks; Clear()
+    // takes the marks away.
+    void setMarks(QSet<QString> names, const QString& note);
 
     // The first scrolling row in view (1 when the list is at its start).
     int TopRow() const;

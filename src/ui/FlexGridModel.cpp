@@ -7,6 +7,8 @@
 #include "platform/GenericSort.h"
 #include "ui/ShownText.h"
 
+#include <QColor>
+#include <QFont>
 #include <QTimer>
 
 #include <algorithm>
@@ -65,6 +67,7 @@ void FlexGridModel::setText(int row, int col, const QString& text)
 
 void FlexGridModel::clear()
 {
+    marks_.clear();
     flush();
     for (QStringList& row : cells_)
         std::fill(row.begin(), row.end(), QString());
@@ -155,8 +158,32 @@ void FlexGridModel::setAlignment(int col, Qt::Alignment alignment)
         Q_EMIT dataChanged(index(0, col - 1), index(committed_ - 2, col - 1));
 }
 
+void FlexGridModel::setMarks(QSet<QString> names, const QString& note)
+{
+    marks_ = std::move(names);
+    markNote_ = note;
+    if (committed_ > 1 && cols_ > 1)
+        Q_EMIT dataChanged(index(0, 0), index(committed_ - 2, 0));
+}
+
 QVariant FlexGridModel::cellData(int row, int col, int role) const
 {
+    if (row > 0 && col == 1 && !marks_.isEmpty() && marks_.contains(cells_[row][col])) {
+        switch (role) {
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole:
+            return markNote_;
+        case Qt::FontRole: {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        case Qt::BackgroundRole:
+            return QColor(0xdc, 0xf5, 0xd4);
+        default:
+            break;
+        }
+    }
     if (role == Qt::DisplayRole)
         return shownText(cells_[row][col]);
     if (role == Qt::TextAlignmentRole) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <QStringList>
 
 #include <vector>
@@ -41,6 +42,9 @@ public:
     // Reorders the rows below the fixed row by the generic order of column `col`.
     void sortRows(int col, bool descending);
     void setAlignment(int col, Qt::Alignment alignment); // none: general
+    // Marks the rows whose name (column 1) is in `names`: the name's cell is drawn bold on a light
+    // green ground and gives `note` as its tooltip and accessible description. Until clear().
+    void setMarks(QSet<QString> names, const QString& note);
 
 private:
     QVariant cellData(int row, int col, int role) const;
@@ -50,4 +54,6 @@ private:
     std::vector<QStringList> cells_;
     std::vector<Qt::Alignment> alignments_;
     bool flushQueued_ = false;
+    QSet<QString> marks_;
+    QString markNote_;
 };

@@ -22,6 +22,11 @@ public:
     // Returns once the user has closed the box.
     static void show(QWidget* parent, const QString& text, const QString& title);
 
+    // A question with Yes and No; true for Yes. While a recorder is installed it is recorded too,
+    // and answered with the answer set last (Yes at first).
+    static bool ask(QWidget* parent, const QString& text, const QString& title);
+    static void setAnswer(bool yes);
+
     // While a recorder is installed (not null), boxes are appended to it and not shown.
     static void setRecorder(QList<Shown>* recorder);
 };

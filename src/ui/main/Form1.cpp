@@ -5,6 +5,7 @@
 #include "Form1.h"
 
 #include "analysis/HostListExport.h"
+#include "analysis/SnapshotSite.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
 #include "platform/WebAddress.h"
@@ -18,6 +19,7 @@
 #include "ui/ShownText.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
+#include "ui/history/HistoryControl.h"
 #include "ui/links/Form2.h"
 #include "ui/suggest/Form3.h"
 
@@ -115,7 +117,7 @@ void Form1::createControls()
     setTwipsGeometry(tb1, 340, 960, 5895, 3855);
     connect(tb1, &FlexGrid::DblClick, this, &Form1::onTb1DoubleClicked);
 
-    auto* tb1Menu = new GridMenu(tb1);
+    auto* tb1Menu = tb1Menu_ = new GridMenu(tb1);
     tb1Menu->addRowAction(QStringLiteral("查看链接"), [this] { onTb1DoubleClicked(); });
     tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
@@ -234,6 +236,7 @@ void Form1::onCommand1Clicked()
 {
     currentDomain.clear();
     importedName_.reset();
+    importedFiles_.clear();
     Label1->move(twipsToPixels(statusLeft), Label1->y());
     Command1->setEnabled(false);
     Command2->setEnabled(true);
@@ -320,6 +323,20 @@ void Form1::endRun(QList<QStringList> rows)
     showRows(std::move(rows));
     Command1->setEnabled(true);
     Command2->setEnabled(false);
+    if (history_) {
+        const QString site = importedFiles_.isEmpty()
+                                 ? runSite(Text1->text())
+                                 : importSite(Text1->text(), QString(), importedFiles_.front());
+        history_->ended(site, importedFiles_, run.dict);
+    }
+}
+
+void Form1::useHistory(const QString& path)
+{
+    history_ =
+        new HistoryControl(path, this, tb1, tb1Menu_, [this] { return run.groupedByDomain(); });
+    connect(history_, &HistoryControl::linksRequested, this,
+            [this](const QString& host, const QStringList& links) { showLinkList(host, links); });
 }
 
 void Form1::showRows(QList<QStringList> rows)
@@ -342,6 +359,8 @@ void Form1::showRows(QList<QStringList> rows)
     const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
     Label3->move(twipsToPixels(exportLeft), Label3->y());
     Label3->show();
+    if (history_)
+        history_->markRows();
 }
 
 void Form1::onGroupByDomainToggled(bool on)
@@ -377,6 +396,13 @@ void Form1::onLabel3Clicked()
 void Form1::onTb1DoubleClicked()
 {
     currentDomain = tb1->TextMatrix(tb1->Row(), 1);
+    // A host the tally never met (no run yet, or a run still walking) shows an empty list.
+    const QStringList* links = run.linksOf(currentDomain);
+    showLinkList(currentDomain, links ? *links : QStringList());
+}
+
+void Form1::showLinkList(const QString& host, const QStringList& links)
+{
     if (!form2_) {
         form2_ = std::make_unique<Form2>();
         connect(form2_.get(), &Form2::linkChosen, this, [this](const QString& link) {
@@ -384,9 +410,7 @@ void Form1::onTb1DoubleClicked()
             linkto(link + QStringLiteral("#From:") + endpoints_.publisherHost);
         });
     }
-    // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    const QStringList* links = run.linksOf(currentDomain);
-    form2_->showLinks(currentDomain, links ? *links : QStringList());
+    form2_->showLinks(host, links);
 }
 
 void Form1::linkto(const QString& url)

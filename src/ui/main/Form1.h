@@ -20,6 +20,8 @@
 class CaptionLabel;
 class QAction;
 class FlexGrid;
+class GridMenu;
+class HistoryControl;
 class Form2;
 class Form3;
 class QDragEnterEvent;
@@ -59,6 +61,11 @@ public:
     std::function<ImportResult(const QStringList&, const ImportProgress&)> importReader =
         importLinkExports;
 
+    // Keeps every run and import in the history file at `path` from now on, and offers the
+    // history in the grid's menu. Without it (tests) nothing is kept.
+    void useHistory(const QString& path);
+    HistoryControl* history() const { return history_; }
+
     const Endpoints& endpoints() const { return endpoints_; }
     // Limits of every request this window sends; tests shorten them.
     RequestLimits requestLimits;
@@ -96,6 +103,7 @@ private:
 
     void onLabel3Clicked();
     void onTb1DoubleClicked();
+    void showLinkList(const QString& host, const QStringList& links);
     void onCopyrightClicked();
     void onNewsClicked(int index);
     void onLabel2Clicked();
@@ -124,6 +132,9 @@ private:
     CaptionLabel* Label2;
     CaptionLabel* Label3;
     QAction* groupByDomain_; // "按主域名合并" in the grid's menu
+    GridMenu* tb1Menu_;
+    HistoryControl* history_ = nullptr;
+    QStringList importedFiles_; // the names of the files the grid's import read, else empty
 
     std::unique_ptr<Form2> form2_; // the link list window, made on first use
     std::unique_ptr<Form3> form3_; // the suggestion window, made on first use
