@@ -103,11 +103,9 @@ double tallyFloorMs(const HostTally& tally)
 {
     std::vector<QByteArray> links;
     std::vector<quint32> hostOf;
-    for (std::size_t h = 0; h < tally.hosts().size(); ++h) {
-        for (const QString& link : tally.hosts()[h].links) {
-            links.push_back(link.toUtf8());
-            hostOf.push_back(quint32(h));
-        }
+    for (qsizetype n = 0; n < tally.linkCount(); ++n) {
+        links.push_back(tally.linkUtf8At(n).toByteArray());
+        hostOf.push_back(quint32(tally.hostOfLink(n)));
     }
     // In an order that mixes the hosts, as an export's rows do.
     std::mt19937 random(29);
@@ -118,7 +116,7 @@ double tallyFloorMs(const HostTally& tally)
     }
     QElapsedTimer timer;
     timer.start();
-    std::vector<QStringList> lists(tally.hosts().size());
+    std::vector<QStringList> lists(std::size_t(tally.hostCount()));
     for (std::size_t i = 0; i < links.size(); ++i)
         lists[hostOf[i]].append(QString::fromUtf8(links[i]));
     return timer.nsecsElapsed() / 1e6;
@@ -188,7 +186,7 @@ int main(int argc, char** argv)
             peakMib = (statusKib("VmHWM:") - before) / 1024.0;
             tallyMib = (statusKib("VmRSS:") - before) / 1024.0;
         }
-        hosts = qsizetype(result.tally.hosts().size());
+        hosts = result.tally.hostCount();
         links = result.tally.linkCount();
         bareMs.push_back(tallyFloorMs(result.tally));
         result = {};

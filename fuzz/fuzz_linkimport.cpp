@@ -57,10 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Read twice, every address is met again and counts once; each is trimmed, under its own
     // host, and no more of them than there are bytes.
     QSet<QString> links;
-    for (const HostTally::Host& host : result.tally.hosts()) {
-        for (const QString& link : host.links) {
-            if (link != link.trimmed() || importedLinkHost(link) != host.name ||
-                host.name.isEmpty() || links.contains(link))
+    const HostTally& tally = result.tally;
+    for (qsizetype h = 0; h < tally.hostCount(); ++h) {
+        for (const QString& link : tally.links(h)) {
+            if (link != link.trimmed() || importedLinkHost(link) != tally.host(h) ||
+                tally.host(h).isEmpty() || links.contains(link))
                 __builtin_trap();
             links.insert(link);
         }

@@ -14,6 +14,7 @@ packages=(
     libqt6sql6-sqlite libboost1.81-dev
     qt6-charts-dev libqt6opengl6-dev
     libpsl-dev publicsuffix
+    libboost1.81-dev
     clang-format
     fonts-wqy-microhei
 )

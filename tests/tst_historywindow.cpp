@@ -32,7 +32,7 @@ ImportResult byName(const QStringList& paths, const ImportProgress&)
     ImportResult result;
     for (const QString& item : QFileInfo(paths[0]).completeBaseName().split(u'.'))
         for (int i = 0; i < item.mid(1).toInt(); ++i)
-            result.tally.add(item.left(1) + u".test"_qs,
+            result.tally.add(QString(item.left(1) + u".test"_qs),
                              u"http://%1.test/%2"_qs.arg(item[0]).arg(i));
     return result;
 }

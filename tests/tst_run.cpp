@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "analysis/AnalysisRun.h"
+#include "analysis/ReadableHost.h"
 #include "analysis/RegistrableDomain.h"
 #include "support/ResultPages.h"
 
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void holdAndResume();
     void endRows_data();
     void endRows();
+    void readableHosts_data();
+    void readableHosts();
     void registrableDomains_data();
     void registrableDomains();
 };
@@ -131,6 +134,11 @@ void TestRun::holdAndResume_data()
         << u"5000"_qs << u"page "_qs.repeated(18) + u"hold page resume page"_qs
         << u"b=1 b=51 b=101 b=151 b=201 b=251 b=301 b=351 b=401 b=451 b=501 b=551 b=601 b=651 "
            "b=701 b=751 b=801 b=851 b=901 . - b=951 end"_qs;
+    const QString stalled = u"[结果序号没有递增,分析到此结束] end"_qs;
+    QTest::newRow("numbers start again")
+        << u"300"_qs << u"page again"_qs << u"b=1 b=51 "_qs + stalled;
+    QTest::newRow("a page too long") << u"300"_qs << u"long page"_qs << u"b=1 b=51 b=101"_qs;
+    QTest::newRow("numbers stand still") << u"300"_qs << u"ones"_qs << u"b=1 "_qs + stalled;
 }
 
 void TestRun::holdAndResume()
@@ -154,6 +162,13 @@ void TestRun::holdAndResume()
             step = run.resume();
         else if (event == u"fail")
             step = run.requestFailed(u"timeout"_qs);
+        else if (event == u"long") // ten results more than a page holds
+            step = run.pageArrived(page(total, asked, asked + 59));
+        else if (event == u"again") // the first page once more
+            step = run.pageArrived(page(total, 1, 50));
+        else if (event == u"ones") // sixty results, each numbered 1
+            step = run.pageArrived(QString::fromUtf8(resultPage(total, {})) +
+                                   resultEntry(u"1"_qs, u"http://a.test/"_qs).repeated(60));
         else
             step = run.pageArrived(page(total, asked, std::min(asked + 49, total.toInt())));
         if (step.next == RunStep::Next::RequestPage)
@@ -169,16 +184,18 @@ void TestRun::endRows_data()
     QTest::addColumn<QString>("grouping"); // by domain or not before the run, then after its end
     QTest::addColumn<QString>("shown");    // the counts, the rows, domainStr, the first row's links
 
-    // Hosts keep their exact case and a TAB; a domain's links come in the order found.
+    // Hosts keep their exact case; one with a TAB is none. A domain's links come in the order
+    // found.
     const QString hosts = u"b.a.com x.github.io A.COM y.github.io b.a.com t\tb.x a.com"_qs;
     QTest::newRow("by domain")
         << hosts << u"on"_qs
         << u"4个主域名,7|1 a.com 4个|2 x.github.io 1个|3 y.github.io 1个|"
-           "4 t\tb.x 1个|a.com\r\nx.github.io\r\ny.github.io\r\nt\tb.x\r\n|1 3 5 7"_qs;
+           "4 (无法识别的域名) 1个|a.com\r\nx.github.io\r\ny.github.io\r\n|1 3 5 7"_qs;
     QTest::newRow("by host again after the end")
         << hosts << u"on off"_qs
-        << u"6个域名,7|1 b.a.com 2个|2 x.github.io 1个|3 A.COM 1个|4 y.github.io 1个|5 t\tb.x 1个|"
-           "6 a.com 1个|b.a.com\r\nx.github.io\r\nA.COM\r\ny.github.io\r\nt\tb.x\r\na.com\r\n|1 5"_qs;
+        << u"6个域名,7|1 b.a.com 2个|2 x.github.io 1个|3 A.COM 1个|4 y.github.io 1个|5 "
+           u"(无法识别的域名) "
+           "1个|6 a.com 1个|b.a.com\r\nx.github.io\r\nA.COM\r\ny.github.io\r\na.com\r\n|1 5"_qs;
 }
 
 void TestRun::endRows()
@@ -202,9 +219,32 @@ void TestRun::endRows()
     for (const QStringList& row : std::as_const(step.rows))
         seen.append(row.join(u' '));
     QStringList found;
-    for (const QString& link : *run.linksOf(step.rows[0][1]))
+    for (const QString& link : run.linksOf(step.rows[0][1]))
         found.append(link.section(u'/', -1));
     QCOMPARE(seen.join(u'|') + u'|' + run.domainStr + u'|' + found.join(u' '), shown);
+}
+
+void TestRun::readableHosts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("shown");
+    const QString none = u"(无法识别的域名)"_qs;
+    QTest::newRow("reversed") << u"\u202Emoc.elgoog"_qs << none;
+    QTest::newRow("line breaks") << u"a.test\ncurl evil.test|sh\n"_qs << none;
+    QTest::newRow("space") << u"a.test x"_qs << none;
+    QTest::newRow("zero width") << u"a\u200Bb.test"_qs << none;
+    QTest::newRow("Cyrillic as Latin") << u"аррӏе.com"_qs << u"xn--80ak6aa92e.com"_qs;
+    QTest::newRow("Greek in Latin") << u"pαypal.com"_qs << u"xn--pypal-d9d.com"_qs;
+    QTest::newRow("Cyrillic") << u"пример.рф"_qs << u"пример.рф"_qs;
+    QTest::newRow("Chinese") << u"中文.cn"_qs << u"中文.cn"_qs;
+    QTest::newRow("Japanese") << u"ひらがな.カタカナ.漢字.jp"_qs << u"ひらがな.カタカナ.漢字.jp"_qs;
+}
+
+void TestRun::readableHosts()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, shown);
+    QCOMPARE(readableHost(host), shown);
 }
 
 void TestRun::registrableDomains_data()

@@ -188,6 +188,31 @@ private Q_SLOTS:
                               u"Warning:导出到"_qs + folder.path() +
                                   u"/ a b /x外链域名.txt失败:站点名含有\"/\",不能用作文件名"_qs}));
     }
+    void hostilePage_data()
+    {
+        QTest::addColumn<QByteArrayList>("pages");
+        QTest::addColumn<QString>("seen"); // boxes, then the grid
+        QTest::newRow("over 1 MiB")
+            << QByteArrayList{resultPage(u"9"_qs, {u"http://a.test/"_qs}) +
+                                  QByteArray(1 << 20, ' '),
+                              resultPage(u"51"_qs, {u"http://b.test/"_qs}, 51)}
+            << u"Warning:The reply was too large (over 1 MiB)#1|b.test|1个\n"_qs;
+        QTest::newRow("numbers stand still")
+            << QByteArrayList{resultPage(u"9"_qs, {}) +
+                              resultEntry(u"1"_qs, u"http://\u202Emoc.elgoog/"_qs)
+                                  .toUtf8()
+                                  .repeated(60)}
+            << u"Warning:结果序号没有递增,分析到此结束#1|(无法识别的域名)|1个\n"_qs;
+    }
+    void hostilePage()
+    {
+        QFETCH(QByteArrayList, pages);
+        QFETCH(QString, seen);
+        pages_ = pages;
+        QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        QTRY_VERIFY(child<QWidget>(u"Command1"_qs)->isEnabled());
+        QCOMPARE((boxes() << cells(child<FlexGrid>(u"tb1"_qs))).join(u'#'), seen);
+    }
     void drop_data()
     {
         QTest::addColumn<QStringList>("dropped"); // in the test's folder; "sub" is a folder
@@ -246,13 +271,13 @@ private Q_SLOTS:
     }
     void linkList()
     {
-        // A link without a host counts for the host before it.
+        // A link without a host counts for the host before it; a host with a TAB is none.
         pages_ = {resultPage(u"6"_qs, {u"http://a.example/1"_qs, u"http://a.example/2"_qs,
                                        u"http://t\tb.example/1"_qs, u"http://t.example?q=x\ty"_qs,
                                        u"http://c.example/1"_qs, u"http://c.example/2"_qs})};
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
-        QTRY_COMPARE(cells(tb1), u"1|a.example|2个\n2|t\tb.example|2个\n3|c.example|2个\n"_qs);
+        QTRY_COMPARE(cells(tb1), u"1|a.example|2个\n2|(无法识别的域名)|2个\n3|c.example|2个\n"_qs);
         // By the texts: a host's list, then a link of it.
         doubleClick(tb1, 2, false);
         QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));

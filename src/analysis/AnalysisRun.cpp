@@ -4,6 +4,7 @@
 
 #include "AnalysisRun.h"
 
+#include "ReadableHost.h"
 #include "RegistrableDomain.h"
 #include "ResultPage.h"
 
@@ -14,8 +15,13 @@ PageTake takePage(const QString& html)
     take.total = page.total;
     const qint32 total = page.total.value_or(0);
     take.results.reserve(page.results.size());
+    take.firstNumber = page.results.empty() ? 0 : page.results.front().number;
     for (const ResultPage::Result& result : page.results) {
-        take.results.emplace_back(result.host.toString(), result.link.toString());
+        if (!take.results.empty() && result.number <= take.lastNumber) {
+            take.stalled = true;
+            break;
+        }
+        take.results.emplace_back(readableHost(result.host), result.link.toString());
         take.lastNumber = result.number;
         if (result.number >= total || result.number >= resultCap) {
             take.endsRun = true;
@@ -33,6 +39,7 @@ RunStep AnalysisRun::start()
     domainStr.clear();
     pause = false;
     pageNo = 1;
+    lastNumber_ = -1;
     running_ = true;
     RunStep step;
     step.status = QStringLiteral("正在初始化...");
@@ -76,13 +83,25 @@ RunStep AnalysisRun::pageTaken(PageTake page)
     RunStep step;
     if (!page.total)
         step.warnings.append(QStringLiteral("Not Match 1"));
-    if (page.results.empty()) {
+    // Results are numbered on from page to page. A page that numbers them anew, or again and
+    // again the same, would have the run walk on and tally without end.
+    if (!page.results.empty() && page.firstNumber <= lastNumber_) {
+        page.results.clear();
+        page.stalled = true;
+    }
+    if (page.results.empty() && !page.stalled) {
         step.warnings.append(QStringLiteral("Not Match 2"));
         return nextPage(std::move(step));
     }
 
     for (const auto& [host, link] : page.results)
         dict.add(host, link);
+    if (!page.results.empty())
+        lastNumber_ = page.lastNumber;
+    if (page.stalled) {
+        step.warnings.append(QStringLiteral("结果序号没有递增,分析到此结束"));
+        return end(std::move(step));
+    }
     if (page.endsRun)
         return end(std::move(step));
     // The progress line shows the last result taken, once a page: laying out its text once a
@@ -141,9 +160,10 @@ RunStep AnalysisRun::setGroupedByDomain(bool on)
     return shownRows(std::move(step));
 }
 
-const QStringList* AnalysisRun::linksOf(const QString& row) const
+QStringList AnalysisRun::linksOf(const QString& row) const
 {
-    return (groupedByDomain_ && shown_ ? byDomain_ : dict).links(row);
+    const HostTally& shown = groupedByDomain_ && shown_ ? byDomain_ : dict;
+    return shown.links(shown.indexOf(row));
 }
 
 RunStep AnalysisRun::shownRows(RunStep step)
@@ -152,11 +172,15 @@ RunStep AnalysisRun::shownRows(RunStep step)
     const HostTally& shown = groupedByDomain_ ? byDomain_ : dict;
     domainStr.clear();
     qint32 rowCount = 0;
-    for (const HostTally::Host& host : shown.hosts()) {
+    step.rows.reserve(shown.hostCount());
+    for (qsizetype h = 0; h < shown.hostCount(); ++h) {
         ++rowCount;
+        const QString name = shown.host(h);
         step.rows.append(
-            {QString::number(rowCount), host.name, QString::number(host.links.size()) + u'个'});
-        domainStr += host.name + QStringLiteral("\r\n");
+            {QString::number(rowCount), name, QString::number(shown.count(h)) + u'个'});
+        // The export is a list of hosts, and the row of unreadable ones holds none.
+        if (name != unreadableHost)
+            domainStr += name + QStringLiteral("\r\n");
     }
     step.status = QStringLiteral("已完成,共") + QString::number(rowCount) +
                   (groupedByDomain_ ? QStringLiteral("个主域名,") : QStringLiteral("个域名,")) +

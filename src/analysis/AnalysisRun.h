@@ -36,10 +36,13 @@ struct RunStep {
 // would take long to read can be read on another thread.
 struct PageTake {
     std::optional<qint32> total; // as the page announces it, at most 1000
-    // Host and link of each result in page order, up to the one that ends the run if one does.
+    // Host (see readableHost) and link of each result in page order, up to the one that ends the
+    // run if one does.
     std::vector<std::pair<QString, QString>> results;
-    qint32 lastNumber = 0;
-    bool endsRun = false; // a result reaches the total or the thousandth
+    qint32 firstNumber = 0; // of the page's first result
+    qint32 lastNumber = 0;  // of the last result taken
+    bool endsRun = false;   // a result reaches the total or the thousandth
+    bool stalled = false;   // a result's number is not past the one before it: the walk ends
 };
 PageTake takePage(const QString& html);
 
@@ -76,14 +79,15 @@ public:
     RunStep setGroupedByDomain(bool on);
     bool groupedByDomain() const { return groupedByDomain_; }
     // The links behind a row's name, in the order found: its host's, or every one of its domain's
-    // hosts' while grouped; nullptr for a name no row holds.
-    const QStringList* linksOf(const QString& row) const;
+    // hosts' while grouped; none for a name no row holds.
+    QStringList linksOf(const QString& row) const;
 
     qint32 pageNo = 0;         // `b` of the next result page: 1, 51, 101, ...
     bool pause = false;        // true while the user holds the run
     bool pageInFlight = false; // a requested page has not answered yet
     HostTally dict;            // the links of the run, by host
-    QString domainStr;         // the rows' hosts or domains in the order met, each with CR LF
+    QString domainStr;         // the rows' hosts or domains in the order met, each with CR LF, but
+                               // unreadableHost
 
 private:
     RunStep nextPage(RunStep step);
@@ -93,6 +97,7 @@ private:
 
     bool running_ = false;
     bool groupedByDomain_ = false;
-    bool shown_ = false; // an ended run's rows are on show
-    HostTally byDomain_; // dict by registrable domain, while grouped and shown
+    bool shown_ = false;     // an ended run's rows are on show
+    qint64 lastNumber_ = -1; // of the last result the run took
+    HostTally byDomain_;     // dict by registrable domain, while grouped and shown
 };

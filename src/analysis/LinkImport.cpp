@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <boost/unordered/unordered_flat_set.hpp>
 #include <cstring>
 #include <optional>
 
@@ -97,94 +98,46 @@ Address readAddress(QStringView text)
     return {{}, urlHost.isNull() ? u""_qs : urlHost, web && !urlHost.isEmpty()};
 }
 
-// The addresses met so far, in an open-addressing table of what the tally already holds: a
-// QSet<QString> of the same addresses takes several times as long to fill, and as much memory
-// again for its nodes. The text of each address is the tally's own copy, which never moves.
+// The addresses met so far, each as its number in the tally, which holds its text, and its hash,
+// so that growing the table reads no address again.
 class SeenLinks {
 public:
-    // Whether `link` is new; remembers it when it is.
-    bool insert(const QString& link)
+    explicit SeenLinks(const HostTally& tally) : links_(0, Hash(), Equal{&tally}) {}
+
+    // Whether `link` is not among those met, with its hash for insert(), which remembers it.
+    bool isNew(QByteArrayView link, std::size_t& hash) const
     {
-        if (2 * (count_ + 1) > slots_.size())
-            grow();
-        const quint32 hash = quint32(qHash(QStringView(link), 0));
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            Slot& slot = slots_[i];
-            if (!slot.text) {
-                slot = {link.constData(), quint32(link.size()), hash};
-                ++count_;
-                return true;
-            }
-            if (slot.hash == hash && slot.size == quint32(link.size()) &&
-                QStringView(slot.text, slot.size) == link)
-                return false;
-        }
+        hash = qHash(link, 0);
+        return !links_.contains(Key{hash, link});
     }
+    void insert(std::size_t hash, qsizetype number) { links_.insert({hash, quint32(number)}); }
 
 private:
-    struct Slot {
-        const QChar* text;
-        quint32 size;
-        quint32 hash; // kept, so growing never reads the addresses again
+    struct Met {
+        std::size_t hash;
+        quint32 number;
     };
-    void grow()
-    {
-        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * slots_.size()));
-        old.swap(slots_);
-        const std::size_t mask = slots_.size() - 1;
-        for (const Slot& slot : old) {
-            if (!slot.text)
-                continue;
-            std::size_t i = slot.hash & mask;
-            while (slots_[i].text)
-                i = (i + 1) & mask;
-            slots_[i] = slot;
+    struct Key {
+        std::size_t hash;
+        QByteArrayView text;
+    };
+    struct Hash {
+        using is_transparent = void;
+        using is_avalanching = void; // Qt's string hash mixes well; no second mixing
+        std::size_t operator()(const Met& met) const { return met.hash; }
+        std::size_t operator()(const Key& key) const { return key.hash; }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(const Met& a, const Met& b) const { return a.number == b.number; }
+        bool operator()(const Key& key, const Met& met) const
+        {
+            return key.hash == met.hash && tally->linkUtf8At(met.number) == key.text;
         }
-    }
-
-    std::vector<Slot> slots_;
-    std::size_t count_ = 0;
-};
-
-// The links of each host in the order first met, looked up by the host's text without a copy of
-// it; they become the tally once the import is over.
-class HostLinks {
-public:
-    void add(QStringView host, QString&& link)
-    {
-        const std::size_t hash = qHash(host, 0);
-        if (2 * (hosts_.size() + 1) > slots_.size())
-            grow();
-        const std::size_t mask = slots_.size() - 1;
-        std::size_t i = hash & mask;
-        while (slots_[i] && hosts_[slots_[i] - 1].name != host)
-            i = (i + 1) & mask;
-        if (!slots_[i]) {
-            slots_[i] = quint32(hosts_.size() + 1);
-            hosts_.push_back({host.toString(), {}});
-        }
-        hosts_[slots_[i] - 1].links.append(std::move(link));
-        order_.push_back(slots_[i] - 1);
-    }
-    HostTally take() { return HostTally::fromHosts(std::move(hosts_), std::move(order_)); }
-
-private:
-    void grow()
-    {
-        slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t h = 0; h < hosts_.size(); ++h) {
-            std::size_t i = qHash(QStringView(hosts_[h].name), 0) & mask;
-            while (slots_[i])
-                i = (i + 1) & mask;
-            slots_[i] = quint32(h + 1);
-        }
-    }
-
-    std::vector<HostTally::Host> hosts_;
-    std::vector<quint32> order_; // the host of each link, by its place in hosts_
-    std::vector<quint32> slots_; // a place in hosts_ plus one, or 0 for none
+        bool operator()(const Met& met, const Key& key) const { return (*this)(key, met); }
+        const HostTally* tally;
+    };
+    boost::unordered_flat_set<Met, Hash, Equal> links_;
 };
 
 // One import: the tally, the addresses already met, and the file being read.
@@ -195,7 +148,7 @@ public:
     {
     }
     void read(const QString& path);
-    void finish() { result_.tally = links_.take(); }
+    void finish() {}
 
 private:
     enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
@@ -212,8 +165,7 @@ private:
     const ImportProgress& progress_;
     qint64 total_;
     qint64 done_ = 0;
-    SeenLinks seen_;
-    HostLinks links_;
+    SeenLinks seen_{result_.tally};
 
     // The file being read
     qsizetype column_ = -1;
@@ -458,9 +410,13 @@ void Reader::add(QByteArrayView cell)
         return;
     }
     ++addresses_;
-    // The table keeps a pointer to the text, kept alive by the tally's copy, which shares it.
-    if (seen_.insert(link))
-        links_.add(address.host(), std::move(link));
+    const QByteArray utf8 = link.toUtf8();
+    std::size_t hash = 0;
+    if (!seen_.isNew(utf8, hash))
+        return;
+    HostTally& tally = result_.tally;
+    tally.addLink(tally.addHost(address.host().toUtf8()), utf8);
+    seen_.insert(hash, tally.linkCount() - 1);
 }
 
 } // namespace

@@ -183,7 +183,9 @@ ResultPage parseResultPage(const QString& html)
 
     page.results.reserve(resultPageStep);
     QStringView host;
-    for (ResultMatch match = nextResult(html, 0); match.end >= 0;
+    // A page holds fifty results; one that lists more is not to be believed past them.
+    for (ResultMatch match = nextResult(html, 0);
+         match.end >= 0 && page.results.size() < std::size_t(resultPageStep);
          match = nextResult(html, match.end)) {
         // A link without a host part is counted for the host of the result before it.
         if (const QStringView found = hostOfLink(match.link); !found.isEmpty())

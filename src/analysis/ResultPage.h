@@ -30,9 +30,9 @@ struct ResultPage {
     std::vector<Result> results; // in page order
 };
 
-// Reads the total and every result of a page; the markup matches regardless of letter case. A
-// link without a host is given the host of the result before it on the page, or the empty host
-// when it is the page's first.
+// Reads the total and the results of a page, at most the first resultPageStep; the markup matches
+// regardless of letter case. A link without a host is given the host of the result before it on the
+// page, or the empty host when it is the page's first.
 ResultPage parseResultPage(const QString& html);
 
 // The host part of a link: what stands between the first "http://" (any letter case) that is

@@ -16,21 +16,15 @@
 #include <optional>
 #include <vector>
 
-// One host of a snapshot and its links in the order found, a link found twice listed twice.
-struct SnapshotHost {
-    QString name;
-    QStringList links;
-};
-
 // What a finished run or import leaves to keep.
 struct Snapshot {
     QString site;
     QDateTime taken;
-    QStringList files;               // the import's file names; empty for a run
-    std::vector<SnapshotHost> hosts; // in the order met
+    QStringList files; // the import's file names; empty for a run
+    // Every host in the order met, each with its links in the order found. A copy shares the
+    // text of the tally it was made from, so handing it to another thread costs nothing.
+    HostTally tally;
 };
-// The hosts of `tally` as a snapshot keeps them. The lists are shared, not copied.
-std::vector<SnapshotHost> snapshotHosts(const HostTally& tally);
 
 // history.sqlite in the user's data folder (~/.local/share/Ostrel/Ostrel).
 QString defaultHistoryPath();

@@ -79,8 +79,7 @@ void HistoryControl::ended(const QString& site, const QStringList& files, const 
     if (site.isEmpty() || !ready_)
         return;
     ++pending_;
-    keeper_->keep({site, QDateTime::currentDateTimeUtc(), files, snapshotHosts(tally)},
-                  keep_->isChecked());
+    keeper_->keep({site, QDateTime::currentDateTimeUtc(), files, tally}, keep_->isChecked());
 }
 
 void HistoryControl::kept(const QString& site, bool hadPrevious, const QSet<QString>& previousHosts,

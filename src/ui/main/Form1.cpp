@@ -314,8 +314,12 @@ void Form1::requestResultPage(qint32 b)
     const QString url = QStringLiteral("http://") + endpoints_.explorerHost +
                         QStringLiteral("/search?p=") + Text1->text() +
                         QStringLiteral("&bwm=i&bwmf=s&bwmo=s&b=") + QString::number(b);
-    urlfetch(url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
-             QStringLiteral("fetchResult"));
+    // The explorer's pages are about 13 KiB; one of a megabyte is no page of it, but a server's
+    // way to take memory and time.
+    RequestLimits limits = requestLimits;
+    limits.maxBodyBytes = std::min<qint64>(limits.maxBodyBytes, 1024 * 1024);
+    ::urlfetch(*network_, *this, url, QStringLiteral("GET"), QString(), QStringLiteral("UTF-8"),
+               QStringLiteral("fetchResult"), limits);
 }
 
 void Form1::endRun(QList<QStringList> rows)
@@ -397,8 +401,7 @@ void Form1::onTb1DoubleClicked()
 {
     currentDomain = tb1->TextMatrix(tb1->Row(), 1);
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    const QStringList* links = run.linksOf(currentDomain);
-    showLinkList(currentDomain, links ? *links : QStringList());
+    showLinkList(currentDomain, run.linksOf(currentDomain));
 }
 
 void Form1::showLinkList(const QString& host, const QStringList& links)

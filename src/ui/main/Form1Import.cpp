@@ -121,7 +121,7 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
         MessageBox::show(
             this, QStringLiteral("导入") + problem.file + QStringLiteral("失败:") + problem.reason,
             QStringLiteral("Warning"));
-    if (result.tally.hosts().empty()) {
+    if (result.tally.hostCount() == 0) {
         // Nothing was read: what the grid showed is kept rather than traded for an empty list.
         Label1->setCaption(statusBeforeImport_);
         Command1->setEnabled(command1WasEnabled_);
@@ -144,7 +144,7 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
     }
     // A run numbers at most 1000 hosts, which the number column was made for; an import may
     // number tens of thousands, whose first digits the column would cut off.
-    const QString widest = QString::number(result.tally.hosts().size());
+    const QString widest = QString::number(result.tally.hostCount());
     const int numberWidth = pixelsToTwips(tb1->fontMetrics().horizontalAdvance(widest) + 8);
     tb1->setColWidth(0, std::max(tb1->ColWidth(0), numberWidth));
     currentDomain.clear();
