@@ -110,7 +110,6 @@ void TestRun::walk()
     const QStringList counts = found.split(u',');
     QCOMPARE(statuses.last(),
              u"已完成,共%1个域名,%2条链接,双击域名可列出链接"_qs.arg(counts[0], counts[1]));
-    QVERIFY(!run.running());
 }
 
 void TestRun::holdAndResume_data()

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The windows as a user meets them, offscreen, with one in-process server for both services.
+// The windows as a user meets them, offscreen, with an in-process server for each service.
 #include "support/HttpFixture.h"
 #include "support/ResultPages.h"
 #include "ui/CaptionLabel.h"
@@ -15,10 +15,12 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -27,6 +29,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 // The cells below the fixed row: "|" after each but a row's last, which gets a line end.
 static QString cells(const FlexGrid* grid)
@@ -36,6 +41,15 @@ static QString cells(const FlexGrid* grid)
         for (int c = 0; c < grid->Cols(); ++c)
             result += grid->TextMatrix(r, c) + (c + 1 < grid->Cols() ? u'|' : u'\n');
     return result;
+}
+
+// The cells of the link list window, while it is shown.
+static QString shownList()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<Form2*>(window) && window->isVisible())
+            return cells(window->findChild<FlexGrid*>());
+    return {};
 }
 
 // A user's double-click on a row's text, or on its number in the fixed column.
@@ -51,7 +65,7 @@ static void doubleClick(FlexGrid* grid, int row, bool onNumber)
 }
 
 // Stands in for the export reader: "b.a.b.csv" gives two links of b and one of a.
-static ImportResult byName(const QStringList& paths, const ImportProgress&)
+static ImportResult byName(const QStringList& paths, const ImportProgress&, const ImportCancelled&)
 {
     ImportResult result;
     for (const QString& path : paths)
@@ -77,7 +91,8 @@ private:
     QStringList asked(const QString& path) const
     {
         QStringList result;
-        for (const HttpFixture::Request& r : server_->requests())
+        for (const HttpFixture::Request& r :
+             (path == u"/search" ? explorer_ : publisher_)->requests())
             if (r.path == path)
                 result.append(QString::fromUtf8(r.method + ' ' + r.body) +
                               r.query.toString(QUrl::FullyDecoded));
@@ -91,7 +106,7 @@ private:
         return result;
     }
 
-    std::unique_ptr<HttpFixture> server_;
+    std::unique_ptr<HttpFixture> explorer_, publisher_; // on two ports
     std::unique_ptr<Form1> form_;
     QList<MessageBox::Shown> boxes_;
     QStringList opened_;
@@ -109,14 +124,16 @@ private Q_SLOTS:
         MessageBox::setRecorder(&boxes_);
         for (const QString& scheme : schemes_)
             QDesktopServices::setUrlHandler(scheme, this, "open");
-        server_ = std::make_unique<HttpFixture>();
-        server_->setScript([this](const HttpFixture::Request& request) {
+        explorer_ = std::make_unique<HttpFixture>();
+        publisher_ = std::make_unique<HttpFixture>();
+        publisher_->setScript([](auto&) { return HttpFixture::Reply::silence(); });
+        explorer_->setScript([this](const HttpFixture::Request& request) {
             const int page = (request.query.queryItemValue(u"b"_qs).toInt() - 1) / 50;
             if (request.path != u"/search" || page >= pages_.size())
                 return HttpFixture::Reply::silence();
             return HttpFixture::Reply::answer(pages_[page], pages_[page].isEmpty() ? 404 : 200);
         });
-        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
         form_->show();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
@@ -133,18 +150,6 @@ private Q_SLOTS:
     {
         for (const QString& name : {u"fetchResult"_qs, u"showNews"_qs, u"suggestOK"_qs})
             QVERIFY2(hasReplyHandler(*form_, name), qPrintable(name));
-        QVERIFY(!hasReplyHandler(*form_, u"fetchresult"_qs));
-    }
-    void geometry_data()
-    {
-        QTest::addColumn<QRect>("pixels"); // twips / 15, halves to even; the row names the control
-        QTest::newRow("Text1") << QRect(87, 16, 218, 25);
-        QTest::newRow("tb1") << QRect(23, 64, 393, 257);
-    }
-    void geometry()
-    {
-        QFETCH(QRect, pixels);
-        QCOMPARE(child<QWidget>(QString::fromLatin1(QTest::currentDataTag()))->geometry(), pixels);
     }
     void run()
     {
@@ -269,6 +274,43 @@ private Q_SLOTS:
             QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
         QCOMPARE(QDir(folder.path()).entryList({u"*.txt"_qs}).join(u','), exported);
     }
+    void cancelImport_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("Escape") << u"Escape"_qs;
+        QTest::newRow("暂停") << u"Command2"_qs;
+        QTest::newRow("closing the window") << u"close"_qs;
+    }
+    void cancelImport()
+    {
+        QFETCH(QString, by);
+        static std::atomic<int> reading; // 1 while it reads, 2 once it saw the cancel
+        reading = 0;
+        form_->importReader = [](const QStringList&, const ImportProgress&,
+                                 const ImportCancelled& cancelled) {
+            reading = 1;
+            for (QDeadlineTimer bound(10000); !cancelled() && !bound.hasExpired();)
+                QThread::yieldCurrentThread();
+            reading = cancelled() ? 2 : 3;
+            ImportResult late;
+            late.tally.add(u"late.test", u"http://late.test/");
+            return late;
+        };
+        const bool command1 = child<QWidget>(u"Command1"_qs)->isEnabled();
+        form_->importFiles({u"endless.csv"_qs});
+        QTRY_COMPARE(reading.load(), 1);
+        if (by == u"Escape")
+            QTest::keyClick(form_.get(), Qt::Key_Escape);
+        else if (by == u"Command2")
+            QTest::mouseClick(child<QWidget>(u"Command2"_qs), Qt::LeftButton);
+        else
+            form_->close();
+        QTRY_COMPARE(reading.load(), 2);
+        QTRY_VERIFY(form_->findChildren<QFutureWatcherBase*>().isEmpty());
+        QCOMPARE(child(u"Label1"_qs)->caption(), u"已取消导入"_qs);
+        QCOMPARE(child<QWidget>(u"Command1"_qs)->isEnabled(), command1);
+        QCOMPARE(cells(child<FlexGrid>(u"tb1"_qs)), QString());
+    }
     void linkList()
     {
         // A link without a host counts for the host before it; a host with a TAB is none.
@@ -288,48 +330,71 @@ private Q_SLOTS:
         doubleClick(tb1, 3, true);
         QCOMPARE(cells(links), u"1|http://c.example/1\n2|http://c.example/2\n"_qs);
         doubleClick(links, 1, true);
-        QCOMPARE(opened_, (QStringList{u"http://t.example?q=x%09y#From:"_qs + server_->host(),
-                                       u"http://c.example/1#From:"_qs + server_->host()}));
+        QCOMPARE(opened_, (QStringList{u"http://t.example?q=x%09y#From:"_qs + publisher_->host(),
+                                       u"http://c.example/1#From:"_qs + publisher_->host()}));
+    }
+    void hostMenu_data()
+    {
+        QTest::addColumn<QString>("opened"); // on row 2 by the mouse or keys, or below the rows
+        QTest::addColumn<int>("entry");      // clicked in the menu
+        // Entries as heard, "-" greyed; then the clipboard, the browser, the link list, the rows
+        QTest::addColumn<QString>("seen");
+        const QString all = u"复制|查看链接|在浏览器中打开|-|按主域名合并 "_qs;
+        QTest::newRow("copy") << u"right-click"_qs << 0 << all + u"c.example|||共3个域名"_qs;
+        QTest::newRow("links") << u"Menu"_qs << 1
+                               << all + u"c.example||1|http://c.example/2\n|共3个域名"_qs;
+        QTest::newRow("browser") << u"Shift+F10"_qs << 2
+                                 << all + u"c.example|http://c.example/||共3个域名"_qs;
+        QTest::newRow("by domain") << u"right-click"_qs << 4 << all + u"|||共2个主域名"_qs;
+        QTest::newRow("below the rows")
+            << u"right-click below"_qs << 0
+            << u"复制-|查看链接-|在浏览器中打开-|-|按主域名合并 |||共3个域名"_qs;
     }
     void hostMenu()
     {
+        QFETCH(QString, opened);
+        QFETCH(int, entry);
         pages_ = {resultPage(u"3"_qs, {u"http://www.a.com/1"_qs, u"http://c.example/2"_qs,
                                        u"http://b.A.com:81/3"_qs})};
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
         QTRY_COMPARE(tb1->model()->rowCount(), 3);
-        tb1->setCurrentIndex(tb1->model()->index(1, 1)); // a count
-        QTest::keyClick(tb1, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), u"c.example"_qs);
+        QGuiApplication::clipboard()->clear();
+        const int row = opened.endsWith(u"below") ? 0 : 1;
+        QPoint at = tb1->visualRect(tb1->model()->index(row, 1)).center(); // a count
+        QTest::mouseClick(tb1->viewport(), Qt::LeftButton, {}, at);
+        at = tb1->viewport()->mapTo(form_.get(), at + QPoint(0, row ? 0 : 100));
+        QWindow* window = form_->windowHandle();
+        if (const QKeyCombination key = QKeySequence(opened)[0]; !opened.startsWith(u"right")) {
+            QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier); // the host, not the count
+            QTest::keyClick(window, key.key(), key.keyboardModifiers());
+        } else {
+            QTest::mouseClick(window, Qt::RightButton, {}, at);
+        }
         auto* menu = tb1->findChild<GridMenu*>();
-        menu->actions()[4]->trigger();
-        QCOMPARE(child(u"Label1"_qs)->caption() + cells(tb1),
-                 u"已完成,共2个主域名,3条链接,双击域名可列出链接1|a.com|2个\n2|c.example|1个\n"_qs);
-        tb1->setRow(2);
-        const QPoint row1 = tb1->visualRect(tb1->model()->index(0, 0)).center();
-        QContextMenuEvent click(QContextMenuEvent::Mouse, row1, tb1->viewport()->mapToGlobal(row1));
-        QApplication::sendEvent(tb1->viewport(), &click);
-        QVERIFY(menu->isVisible());
+        QTRY_VERIFY(menu->isVisible());
         QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(menu);
-        QStringList heard;
+        QString heard;
         for (int i = 0; i < entries->childCount(); ++i)
-            heard << entries->child(i)->text(QAccessible::Name) +
-                         (entries->child(i)->state().checked ? u"✓"_qs : QString());
-        QCOMPARE(heard.join(u'|'), u"复制|查看链接|在浏览器中打开||按主域名合并✓"_qs); // as heard
-        menu->actions()[2]->trigger();
-        QCOMPARE(opened_, QStringList{u"http://a.com/"_qs});
-        menu->actions()[1]->trigger(); // every link of the domain's hosts
-        QTRY_COMPARE(cells(QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs)),
-                     u"1|http://www.a.com/1\n2|http://b.A.com:81/3\n"_qs);
-        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
-        QVERIFY(child<GridMenu>(QString())->actions()[4]->isChecked()); // kept for the next one
+            heard += entries->child(i)->text(QAccessible::Name) +
+                     (entries->child(i)->state().disabled ? u"-|"_qs : u"|"_qs);
+        heard.back() = u' ';
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions()[entry]).center());
+        QFETCH(QString, seen);
+        QTRY_COMPARE(heard + QGuiApplication::clipboard()->text() + u'|' + opened_.join(u' ') +
+                         u'|' + shownList() + u'|' +
+                         child(u"Label1"_qs)->caption().section(u',', 1, 1),
+                     seen);
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
+        QCOMPARE(child<GridMenu>(QString())->actions()[4]->isChecked(), entry == 4); // kept
     }
     void news()
     {
         const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/");
-        server_->setScript([bulletin](auto&) { return HttpFixture::Reply::answer(bulletin); });
+        publisher_->setScript([bulletin](auto&) { return HttpFixture::Reply::answer(bulletin); });
         // A window that asks anew, of a version older than the bulletin's, which is in GB2312.
-        form_ = std::make_unique<Form1>(Endpoints{server_->host(), server_->host()});
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
         QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption(),
                      u"新|B"_qs);
         QCOMPARE(asked(u"/qzupdate/inlink/"_qs).last(), u"GET ver=200912290"_qs);
@@ -390,7 +455,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, status);
         QFETCH(QStringList, seen);
-        server_->setScript([status](auto&) { return HttpFixture::Reply::answer("OK", status); });
+        publisher_->setScript([status](auto&) { return HttpFixture::Reply::answer("OK", status); });
         QTest::mouseClick(child(u"Label2"_qs), Qt::LeftButton);
         Form3* window = nullptr;
         QTRY_VERIFY((window = qobject_cast<Form3*>(QApplication::activeWindow())));

@@ -6,7 +6,6 @@
 
 #include "CsvRecords.h"
 #include "platform/Iconv.h"
-#include "platform/WebAddress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +17,10 @@
 #include <array>
 #include <boost/unordered/unordered_flat_set.hpp>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +100,63 @@ Address readAddress(QStringView text)
     return {{}, urlHost.isNull() ? u""_qs : urlHost, web && !urlHost.isEmpty()};
 }
 
+// The host of a trimmed UTF-8 address as readAddress() reads it, without a QString for the
+// plain ASCII names of nearly every export: a part of `text`, or `scratch` holding it folded to
+// lower case. Anything else goes through readAddress().
+struct AddressBytes {
+    QByteArrayView host;
+    bool web = false;
+};
+AddressBytes readAddress(QByteArrayView text, QByteArray& scratch)
+{
+    auto slow = [&] {
+        const Address address = readAddress(QString::fromUtf8(text));
+        scratch = address.host().toUtf8();
+        return AddressBytes{scratch, address.web};
+    };
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    qsizetype i = 0;
+    while (
+        i < text.size() && i < 32 &&
+        (letter(text[i]) || digit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.'))
+        ++i;
+    if (i < text.size() && i < 32 && quint8(text[i]) >= 0x80)
+        return slow(); // a scheme of other letters
+    if (i == 0 || !letter(text[0]) || i + 3 > text.size() || text[i] != ':' || text[i + 1] != '/' ||
+        text[i + 2] != '/')
+        return {};
+    auto is = [&](qsizetype k, char lower) { return (text[k] | 0x20) == lower; };
+    const bool web =
+        (i == 4 || (i == 5 && is(4, 's'))) && is(0, 'h') && is(1, 't') && is(2, 't') && is(3, 'p');
+    qsizetype end = i + 3;
+    while (end < text.size() && text[end] != '/' && text[end] != '?' && text[end] != '#' &&
+           text[end] != '\\')
+        ++end;
+    QByteArrayView host = text.sliced(i + 3, end - i - 3);
+    if (const qsizetype at = host.lastIndexOf('@'); at >= 0)
+        host = host.sliced(at + 1);
+    if (host.startsWith('['))
+        return slow();
+    if (const qsizetype colon = host.lastIndexOf(':'); colon >= 0) {
+        for (char c : host.sliced(colon + 1))
+            if (!digit(c))
+                return slow();
+        host = host.first(colon);
+    }
+    bool upper = false;
+    for (char c : host) {
+        if (!(letter(c) || digit(c) || c == '-' || c == '.' || c == '_'))
+            return slow();
+        upper = upper || (c >= 'A' && c <= 'Z');
+    }
+    if (upper) {
+        scratch = host.toByteArray().toLower();
+        host = scratch;
+    }
+    return {host, web && !host.isEmpty()};
+}
+
 // The addresses met so far, each as its number in the tally, which holds its text, and its hash,
 // so that growing the table reads no address again.
 class SeenLinks {
@@ -105,25 +164,25 @@ public:
     explicit SeenLinks(const HostTally& tally) : links_(0, Hash(), Equal{&tally}) {}
 
     // Whether `link` is not among those met, with its hash for insert(), which remembers it.
-    bool isNew(QByteArrayView link, std::size_t& hash) const
+    bool isNew(QByteArrayView link, quint32& hash) const
     {
-        hash = qHash(link, 0);
+        hash = quint32(qHash(link, 0));
         return !links_.contains(Key{hash, link});
     }
-    void insert(std::size_t hash, qsizetype number) { links_.insert({hash, quint32(number)}); }
+    void insert(quint32 hash, qsizetype number) { links_.insert({hash, quint32(number)}); }
 
 private:
+    // Eight bytes a link: a 32-bit hash, which the table mixes further, and the link's number.
     struct Met {
-        std::size_t hash;
+        quint32 hash;
         quint32 number;
     };
     struct Key {
-        std::size_t hash;
+        quint32 hash;
         QByteArrayView text;
     };
     struct Hash {
         using is_transparent = void;
-        using is_avalanching = void; // Qt's string hash mixes well; no second mixing
         std::size_t operator()(const Met& met) const { return met.hash; }
         std::size_t operator()(const Key& key) const { return key.hash; }
     };
@@ -156,6 +215,17 @@ private:
     void take(CsvRecords& records);
     void chooseColumn();
     void add(QByteArrayView cell);
+    // Reads at most what is left of the file's size at the start; 0 at the end or when cancelled.
+    qint64 readSome(QFile& file, char* buffer)
+    {
+        if (cancelled_ && cancelled_()) {
+            stopped_ = true;
+            return 0;
+        }
+        const qint64 got = file.read(buffer, std::min<qint64>(chunkSize, left_));
+        left_ -= std::max<qint64>(got, 0);
+        return got;
+    }
     void problem(const QString& path, const QString& reason)
     {
         result_.problems.append({path, reason});
@@ -171,7 +241,15 @@ private:
     qsizetype column_ = -1;
     QList<QStringList> sample_;
     qsizetype addresses_ = 0;
-    qsizetype otherKinds_ = 0; // addresses that are no web page
+    qsizetype otherKinds_ = 0;  // addresses that are no web page
+    QByteArray trimmed_, host_; // scratch for the few addresses that need a copy
+    qint64 left_ = 0;           // bytes of the file not read yet
+    ImportCancelled cancelled_;
+    bool stopped_ = false;
+
+public:
+    void setCancelled(const ImportCancelled& cancelled) { cancelled_ = cancelled; }
+    bool stopped() const { return stopped_; }
 };
 
 // Encodings with a byte order mark say so. Without one the file is UTF-8 when every byte of it
@@ -189,7 +267,7 @@ std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
     int need = 0;                          // continuation bytes still due
     unsigned char low = 0x80, high = 0xBF; // the range of the next one
     for (;;) {
-        const qint64 got = file.read(buffer.data(), chunkSize);
+        const qint64 got = readSome(file, buffer.data());
         if (got < 0) {
             reason = file.errorString();
             return std::nullopt;
@@ -231,6 +309,7 @@ std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
             }
         }
     }
+    left_ += file.pos();
     if (!file.seek(0)) {
         reason = file.errorString();
         return std::nullopt;
@@ -238,22 +317,52 @@ std::optional<Reader::Encoding> Reader::sniff(QFile& file, QString& reason)
     return utf8 && need == 0 ? Encoding::Utf8 : Encoding::Gb18030;
 }
 
+// Opens `path` for reading when it is a regular file, and tells its size then. Opening does not
+// wait: a pipe with no writer would block open() for ever. What is checked is what was opened,
+// not the name, which another program may point elsewhere meanwhile.
+std::optional<qint64> openRegular(QFile& file, const QString& path, QString& reason)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        reason = qt_error_string(errno);
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // Qt's own words for a folder are English; the system gives none, as opening one
+        // succeeds.
+        reason = S_ISDIR(st.st_mode) ? QStringLiteral("它是文件夹,不是文件。")
+                 : S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)
+                     ? QStringLiteral("它是管道或套接字,不是普通文件。")
+                     : QStringLiteral("它是设备,不是文本文件。");
+        ::close(fd);
+        return std::nullopt;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        reason = file.errorString();
+        ::close(fd);
+        return std::nullopt;
+    }
+    return qint64(st.st_size);
+}
+
 void Reader::read(const QString& path)
 {
-    QFile file(path);
-    const qint64 size = file.size();
-    // Qt's own words for a folder are English; the system gives none, as opening one succeeds.
-    if (QFileInfo(path).isDir()) {
-        problem(path, QStringLiteral("它是文件夹,不是文件。"));
-        done_ += size;
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem(path, file.errorString());
-        done_ += size;
-        return;
-    }
+    QFile file;
     QString reason;
+    const qint64 listed = QFileInfo(path).size();
+    const std::optional<qint64> opened = openRegular(file, path, reason);
+    if (!opened) {
+        problem(path, reason);
+        done_ += listed;
+        return;
+    }
+    // What is read is what the file held when the import began: one that grows meanwhile (a
+    // log, a download) would otherwise be read for as long as it grows.
+    const qint64 size = *opened;
+    left_ = size;
     const std::optional<Encoding> encoding = sniff(file, reason);
     if (!encoding) {
         problem(path, reason);
@@ -270,11 +379,12 @@ void Reader::read(const QString& path)
     std::optional<CsvRecords> records;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     QByteArray pending; // GB18030 bytes after the last line feed, decoded with the next piece
+    QString highHalf;   // a UTF-16 character's first half, decoded with the next piece
     QByteArray head;    // the text before the end of the first line is known
     const qint64 start = done_;
     bool error = false;
     for (bool end = false; !end;) {
-        const qint64 got = file.read(buffer.data(), chunkSize);
+        const qint64 got = readSome(file, buffer.data());
         if (got < 0) {
             reason = file.errorString();
             error = true;
@@ -284,7 +394,13 @@ void Reader::read(const QString& path)
         QByteArray utf8;
         QByteArrayView text(buffer.constData(), end ? 0 : got);
         if (*encoding == Encoding::Utf16Le || *encoding == Encoding::Utf16Be) {
-            utf8 = QString(decoder.decode(text)).toUtf8();
+            // A character of two UTF-16 units may straddle two pieces: its first half waits
+            // for the second, as alone it would become a "?".
+            QString units = highHalf + QString(decoder.decode(text));
+            highHalf.clear();
+            if (!end && !units.isEmpty() && units.back().isHighSurrogate())
+                highHalf = units.sliced(units.size() - 1), units.chop(1);
+            utf8 = units.toUtf8();
             text = utf8;
         } else if (*encoding == Encoding::Gb18030) {
             // A line feed is never part of a GB18030 character, so text decoded up to one is
@@ -327,11 +443,13 @@ void Reader::read(const QString& path)
             records->finish();
         take(*records);
         if (!end) {
-            done_ = std::min(start + file.pos(), total_); // a file may grow as it is read
+            done_ = std::min(start + file.pos(), total_);
             if (progress_)
                 progress_(done_, total_);
         }
     }
+    if (stopped_)
+        return;
     if (column_ < 0)
         chooseColumn();
     done_ = start + size;
@@ -401,21 +519,25 @@ void Reader::chooseColumn()
 
 void Reader::add(QByteArrayView cell)
 {
-    QString link = QString::fromUtf8(cell.trimmed()).trimmed();
-    const Address address = readAddress(link);
-    if (address.host().isEmpty())
+    QByteArrayView link = cell.trimmed();
+    // Spaces of other scripts (U+3000, U+00A0) are trimmed too, as Qt trims them.
+    if (!link.isEmpty() && (quint8(link.front()) >= 0x80 || quint8(link.back()) >= 0x80)) {
+        trimmed_ = QString::fromUtf8(link).trimmed().toUtf8();
+        link = trimmed_;
+    }
+    const AddressBytes address = readAddress(link, host_);
+    if (address.host.isEmpty())
         return;
-    if (!isWebAddress(link)) {
+    if (!address.web) {
         ++otherKinds_;
         return;
     }
     ++addresses_;
-    const QByteArray utf8 = link.toUtf8();
-    std::size_t hash = 0;
-    if (!seen_.isNew(utf8, hash))
+    quint32 hash = 0;
+    if (!seen_.isNew(link, hash))
         return;
     HostTally& tally = result_.tally;
-    tally.addLink(tally.addHost(address.host().toUtf8()), utf8);
+    tally.addLink(tally.addHost(address.host), link);
     seen_.insert(hash, tally.linkCount() - 1);
 }
 
@@ -426,15 +548,20 @@ QString importedLinkHost(QStringView address)
     return readAddress(address).host().toString();
 }
 
-ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress)
+ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress,
+                               const ImportCancelled& cancelled)
 {
     qint64 total = 0;
     for (const QString& path : paths)
         total += QFileInfo(path).size();
     ImportResult result;
     Reader reader(result, progress, total);
-    for (const QString& path : paths)
+    reader.setCancelled(cancelled);
+    for (const QString& path : paths) {
         reader.read(path);
+        if (reader.stopped())
+            return {};
+    }
     reader.finish();
     if (progress)
         progress(total, total);

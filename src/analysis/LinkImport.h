@@ -29,9 +29,14 @@ struct ImportResult {
 // Called now and then while an import reads: bytes read so far of all the files, and in all.
 using ImportProgress = std::function<void(qint64 done, qint64 total)>;
 
+// Asked now and then while an import reads: true ends it at once, with nothing.
+using ImportCancelled = std::function<bool()>;
+
 // Reads `paths` in order as one import: files in the order given, rows in file order. The
-// files are only read. Needs no event loop, so it may run on another thread.
-ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress = {});
+// files are only read, and only regular files, each as far as its size when it was opened.
+// Needs no event loop, so it may run on another thread.
+ImportResult importLinkExports(const QStringList& paths, const ImportProgress& progress = {},
+                               const ImportCancelled& cancelled = {});
 
 // The host a link is counted under: the address's own host, as a browser reads it, letters
 // folded to lower case, without user, password or port. Empty when `address` (already trimmed)

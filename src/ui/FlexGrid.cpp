@@ -230,6 +230,15 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // The menu key and Shift+F10 open the current row's menu, as a right-click opens a row's:
+    // not every platform makes a context menu event of them.
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, {}, {}, event->modifiers());
+        contextMenuEvent(&menu);
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 

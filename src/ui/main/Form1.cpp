@@ -208,11 +208,17 @@ void Form1::keyPressEvent(QKeyEvent* event)
         Command1->click();
         return;
     }
+    if (event->key() == Qt::Key_Escape && importing_) {
+        cancelImport();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // The program ends with its window: an import still reading stops within a piece of its file.
+    cancelImport();
     if (form2_)
         form2_->close();
     if (form3_)
@@ -248,6 +254,10 @@ void Form1::onCommand1Clicked()
 
 void Form1::onCommand2Clicked()
 {
+    if (importing_) {
+        cancelImport();
+        return;
+    }
     if (!run.pause) {
         Command2->setText(QStringLiteral("开始"));
         run.hold();

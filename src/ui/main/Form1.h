@@ -26,6 +26,7 @@ class Form2;
 class Form3;
 class QDragEnterEvent;
 class QDropEvent;
+class QFutureWatcherBase;
 class QLineEdit;
 class QNetworkAccessManager;
 class QPushButton;
@@ -58,8 +59,10 @@ public:
     // while a run walks or another import reads. Drops and the command line come here.
     void importFiles(const QStringList& paths);
     // What an import reads its files with; tests put a reader of their own here.
-    std::function<ImportResult(const QStringList&, const ImportProgress&)> importReader =
-        importLinkExports;
+    std::function<ImportResult(const QStringList&, const ImportProgress&, const ImportCancelled&)>
+        importReader = importLinkExports;
+    // Ends an import that is reading, with nothing taken from it (Escape, 暂停, closing).
+    void cancelImport();
 
     // Keeps every run and import in the history file at `path` from now on, and offers the
     // history in the grid's menu. Without it (tests) nothing is kept.
@@ -115,6 +118,7 @@ private:
     QString pendingStatus_;
     QTimer* statusTimer_;
     bool importing_ = false;
+    QFutureWatcherBase* reading_ = nullptr; // the import reading, while it reads
     bool command1WasEnabled_ = true;
     QString statusBeforeImport_;
     // The name the host list is exported under while the grid shows an import, instead of the

@@ -88,24 +88,32 @@ void Form1::importFiles(const QStringList& paths)
     // No run may start while the files are read: the import would end over it.
     command1WasEnabled_ = Command1->isEnabled();
     Command1->setEnabled(false);
+    Command2->setText(QStringLiteral("暂停"));
+    Command2->setEnabled(true);
     showImportProgress(0);
 
     auto* reading = new QFutureWatcher<ImportResult>(this);
+    reading_ = reading;
     // QFuture passes on progress at most 25 times a second, so the line is not laid out anew
     // for every few kilobytes read.
     connect(reading, &QFutureWatcherBase::progressValueChanged, this, &Form1::showImportProgress);
     connect(reading, &QFutureWatcherBase::finished, this, [this, reading, paths] {
         reading->deleteLater();
+        if (reading_ != reading)
+            return; // cancelled, and already ended
         importEnded(paths, reading->future().takeResult());
     });
-    reading->setFuture(
-        QtConcurrent::run([read = importReader, paths](QPromise<ImportResult>& promise) {
-            promise.setProgressRange(0, 100);
-            promise.addResult(read(paths, [&promise](qint64 done, qint64 total) {
+    reading->setFuture(QtConcurrent::run([read = importReader,
+                                          paths](QPromise<ImportResult>& promise) {
+        promise.setProgressRange(0, 100);
+        promise.addResult(read(
+            paths,
+            [&promise](qint64 done, qint64 total) {
                 if (total > 0)
                     promise.setProgressValue(int(std::clamp<qint64>(done * 100 / total, 0, 100)));
-            }));
-        }));
+            },
+            [&promise] { return promise.isCanceled(); }));
+    }));
 }
 
 void Form1::showImportProgress(int percent)
@@ -114,9 +122,24 @@ void Form1::showImportProgress(int percent)
         Label1->setCaption(QStringLiteral("导入中,进度:") + QString::number(percent) + u'%');
 }
 
+void Form1::cancelImport()
+{
+    if (!importing_)
+        return;
+    // The reader sees the cancel at its next piece; what it read is dropped unseen.
+    reading_->cancel();
+    reading_ = nullptr;
+    importing_ = false;
+    Label1->setCaption(QStringLiteral("已取消导入"));
+    Command1->setEnabled(command1WasEnabled_);
+    Command2->setEnabled(false);
+}
+
 void Form1::importEnded(const QStringList& paths, ImportResult result)
 {
     importing_ = false;
+    reading_ = nullptr;
+    Command2->setEnabled(false);
     for (const ImportProblem& problem : result.problems)
         MessageBox::show(
             this, QStringLiteral("导入") + problem.file + QStringLiteral("失败:") + problem.reason,
