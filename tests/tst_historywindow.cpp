@@ -27,7 +27,7 @@
 namespace {
 
 // Stands in for the export reader: "a2.c1.csv" gives two links of a.test and one of c.test.
-ImportResult byName(const QStringList& paths, const ImportProgress&)
+ImportResult byName(const QStringList& paths, const ImportProgress&, const ImportCancelled&)
 {
     ImportResult result;
     for (const QString& item : QFileInfo(paths[0]).completeBaseName().split(u'.'))
