@@ -5,6 +5,7 @@
 // Link exports in every encoding the reader knows and with every delimiter. The first byte picks
 // the encoding and the delimiter, which stands for each '|' of the rest; the rest as it is is
 // the bytes of the file in "raw" mode, and read as UTF-8 and encoded again in the others.
+#include "analysis/ExportLayout.h"
 #include "analysis/LinkImport.h"
 #include "platform/Iconv.h"
 
@@ -59,6 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QSet<QString> links;
     const HostTally& tally = result.tally;
     for (qsizetype h = 0; h < tally.hostCount(); ++h) {
+        // A row counts its links at least, and one of a referring-domain file names a domain
+        // as such; what a file says of a link is bounded.
+        if (tally.host(h).isEmpty() || tally.count(h) < std::max<qint64>(tally.linkCount(h), 1) ||
+            (tally.linkCount(h) == 0 && bareDomain(tally.host(h)) != tally.host(h)))
+            __builtin_trap();
+        for (qsizetype i = 0; i < tally.linkCount(h); ++i)
+            for (auto field :
+                 {HostTally::Field::Anchor, HostTally::Field::Target, HostTally::Field::Rel})
+                if (tally.field(h, i, field).toUtf8().size() > 2048)
+                    __builtin_trap();
         for (const QString& link : tally.links(h)) {
             if (link != link.trimmed() || importedLinkHost(link) != tally.host(h) ||
                 tally.host(h).isEmpty() || links.contains(link))

@@ -99,9 +99,10 @@ void TestImport::host()
 void TestImport::import_data()
 {
     QTest::addColumn<QByteArrayList>("files"); // the bytes of each, or "<missing>", "<folder>"
-    QTest::addColumn<QString>("tally");        // "host: link link; host: link"
-    QTest::addColumn<QString>("problems");     // "index reason; index reason"
-    QTest::addColumn<QString>("found");        // where hosts take turns: every link in order
+    // "host: link link; host=count: link[anchor|target|rel]", the count where it is not the links'
+    QTest::addColumn<QString>("tally");
+    QTest::addColumn<QString>("problems"); // "index reason; index reason"
+    QTest::addColumn<QString>("found");    // where hosts take turns: every link in order
     QTest::newRow("console latest links, UTF-8 BOM, CRLF")
         << QByteArrayList{"\xEF\xBB\xBFLinking page,Last crawled\r\nhttps://Blog.Alpha.test/"
                           "post,2026-11-02\r\nhttp://alpha.test/,2026-11-01\r\n"}
@@ -111,18 +112,47 @@ void TestImport::import_data()
         << QByteArrayList{utf16(QStringConverter::Utf16LE,
                                 u"Target Url\tSource Url\tAnchor Text\r\nhttp://own.test/\t"
                                 u"http://beta.test/a\tb\u00e9ta\r\n"_qs)}
-        << u"beta.test: http://beta.test/a"_qs << QString() << QString();
+        << u"beta.test: http://beta.test/a[b\u00e9ta|http://own.test/|]"_qs << QString()
+        << QString();
     QTest::newRow("suite referring pages, UTF-16BE, semicolons")
         << QByteArrayList{utf16(QStringConverter::Utf16BE,
                                 u"Referring page title;Referring page URL;Target URL;Anchor\n"
                                 u"T;https://c.test/1;https://own.test/;a\n"_qs)}
-        << u"c.test: https://c.test/1"_qs << QString() << QString();
+        << u"c.test: https://c.test/1[a|https://own.test/|]"_qs << QString() << QString();
     QTest::newRow("suite backlinks, quoted")
         << QByteArrayList{"\"Page ascore\",\"Source title\",\"Source url\",\"Target url\"\n"
                           "\"12\",\"Say \"\"hi\"\", http://no.test/\",\"https://g.test/x,y\","
                           "\"https://own.test/\"\n3,\"two\nlines\",http://g.test/z,http://"
                           "own.test/"}
-        << u"g.test: https://g.test/x,y http://g.test/z"_qs << QString() << QString();
+        << u"g.test: https://g.test/x,y[|https://own.test/|] http://g.test/z[|http://own.test/|]"_qs
+        << QString() << QString();
+    QTest::newRow("suite backlinks, UTF-16LE, tabs, nofollow flag")
+        << QByteArrayList{utf16(
+               QStringConverter::Utf16LE,
+               u"Referring page URL\tAnchor\tNofollow\tTarget URL\tFirst seen\r\n"
+               u"https://a.test/1\tBlue widget\tfalse\thttps://own.test/\t2026-01-02\r\n"
+               u"https://a.test/2\t\tTRUE\thttps://own.test/b\t2026-02-03\r\n"_qs)}
+        << u"a.test: https://a.test/1[Blue widget|https://own.test/|] "
+           u"https://a.test/2[|https://own.test/b|nofollow]"_qs
+        << QString() << QString();
+    QTest::newRow("suite referring domains, semicolons")
+        << QByteArrayList{"Domain;Domain rating;Links to target;First seen\nBBB.test;51;1,240;"
+                          "2024-05-06\nu@ccc.test:8080;3;;2025-01-01\nnot a domain;1;5;x\n"}
+        << u"bbb.test=1240: ; ccc.test=1: "_qs << QString() << QString();
+    QTest::newRow("console top linking sites beside latest links")
+        << QByteArrayList{"\xEF\xBB\xBFSite,Linking pages,Target pages\r\nbbb.test,\"1,240\",12\r\n"
+                          "ccc.test,1,1\r\n",
+                          "Linking page,Last crawled\r\nhttps://ccc.test/a,2026-11-02\r\n"
+                          "https://ccc.test/b,2026-11-01\r\nhttps://ddd.test/,2026-10-01\r\n"}
+        << u"bbb.test=1240: ; ccc.test: https://ccc.test/a https://ccc.test/b; ddd.test: "
+           u"https://ddd.test/"_qs
+        << QString() << QString();
+    QTest::newRow("console top target pages")
+        << QByteArrayList{"Target page,Incoming links,Linking sites\r\nhttps://own.test/,\"2,100\","
+                          "80\r\n" +
+                          QByteArray("https://own.test/a,340,25\r\n").repeated(70)}
+        << QString() << u"0 它列出的是本站自己的网页(被链接的页面),不是链接到本站的网页。"_qs
+        << QString();
     QTest::newRow("unknown header, GB18030")
         << QByteArrayList{"\xB1\xEA\xCC\xE2,\xB5\xD8\xD6\xB7\nx,http://d.test/\xD2\xB3\xC3\xE6\n"
                           "y,http://d.test/\n"}
@@ -133,7 +163,7 @@ void TestImport::import_data()
         << u"x.test: http://x.test/a http://x.test/b http://x.test/c"_qs << QString() << QString();
     QTest::newRow("unclosed quote")
         << QByteArrayList{"Source url,Anchor\nhttp://z.test/1,\"open\nhttp://z.test/2,x\n"}
-        << u"z.test: http://z.test/1 http://z.test/2"_qs << QString() << QString();
+        << u"z.test: http://z.test/1[\"open||] http://z.test/2[x||]"_qs << QString() << QString();
     QTest::newRow("plain list, duplicates")
         << QByteArrayList{"http://a.test/1\n\nnotes\n  http://a.test/1 \n ftp://f.test/x \n"
                           "HTTP://U:p@A.test:81/2",
@@ -194,8 +224,18 @@ void TestImport::import()
         last = done;
     });
     QStringList hosts, reasons;
-    for (qsizetype h = 0; h < result.tally.hostCount(); ++h)
-        hosts.append(result.tally.host(h) + u": "_qs + result.tally.links(h).join(u' '));
+    const HostTally& tally = result.tally;
+    for (qsizetype h = 0; h < tally.hostCount(); ++h) {
+        QStringList links = tally.links(h);
+        for (qsizetype i = 0; i < links.size() && tally.hasFields(); ++i)
+            links[i] += u'[' + tally.field(h, i, HostTally::Field::Anchor) + u'|' +
+                        tally.field(h, i, HostTally::Field::Target) + u'|' +
+                        tally.field(h, i, HostTally::Field::Rel) + u']';
+        const qint64 count = tally.count(h);
+        hosts.append(tally.host(h) +
+                     (count == links.size() ? u""_qs : u'=' + QString::number(count)) + u": "_qs +
+                     links.join(u' '));
+    }
     for (const ImportProblem& problem : result.problems)
         reasons.append(QString::number(paths.indexOf(problem.file)) + u' ' + problem.reason);
     QTEST(hosts.join(u"; "_qs), "tally");

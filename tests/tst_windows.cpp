@@ -463,6 +463,42 @@ private Q_SLOTS:
         QTest::mouseClick(window->findChild<QWidget*>(u"Command1"_qs), Qt::LeftButton);
         QTRY_COMPARE(asked(u"/qzupdate/inlink/a/"_qs) + boxes(), seen);
     }
+    void importedDetails()
+    {
+        // Linking pages with their anchors, targets and rel; a referring domain with its count.
+        QTemporaryDir folder;
+        const QStringList files{folder.filePath(u"pages.csv"_qs), folder.filePath(u"sites.csv"_qs)};
+        for (const QByteArray& text :
+             {"Source url,Anchor,Target url,Rel\nhttp://a.test/1,One,http://own.test/,nofollow\n"
+              "http://a.test/2,Two,http://own.test/b,\n"_qba,
+              "Referring domain,Backlinks\nbbb.test,7\n"_qba}) {
+            QFile file(files[text.startsWith("Ref")]);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        }
+        form_->importFiles(files);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(cells(tb1), u"2|bbb.test|7个\n1|a.test|2个\n"_qs);
+        QAction* nofollow = tb1->findChild<GridMenu*>()->actions().last();
+        QCOMPARE(nofollow->text(), u"排除nofollow"_qs);
+        nofollow->trigger();
+        QCOMPARE(child(u"Label1"_qs)->caption() + cells(tb1),
+                 u"已完成,共2个域名,8条链接,双击域名可列出链接2|bbb.test|7个\n1|a.test|1个\n"_qs);
+        doubleClick(tb1, 1, false);
+        QCOMPARE(child(u"Label1"_qs)->caption(),
+                 u"bbb.test:导入的文件只列出了这个域名,没有列出它的链接"_qs);
+        doubleClick(tb1, 2, false);
+        QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
+        auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
+        QCOMPARE(links->TextMatrix(0, 2) + links->TextMatrix(0, 3) + cells(links),
+                 u"锚文本目标网页1|http://a.test/2|Two|http://own.test/b\n"_qs);
+        doubleClick(links, 1, false);
+        QCOMPARE(opened_, QStringList{u"http://a.test/2#From:"_qs + publisher_->host()});
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
+        const QList<QAction*> kept = form_->findChildren<QAction*>();
+        QVERIFY(std::any_of(kept.cbegin(), kept.cend(), [](const QAction* action) {
+            return action->text() == u"排除nofollow"_qs && action->isChecked();
+        }));
+    }
     void wheel()
     {
         auto* mainGrid = child<FlexGrid>(u"tb1"_qs);

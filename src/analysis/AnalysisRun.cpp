@@ -4,6 +4,7 @@
 
 #include "AnalysisRun.h"
 
+#include "ExportLayout.h"
 #include "ReadableHost.h"
 #include "RegistrableDomain.h"
 #include "ResultPage.h"
@@ -35,6 +36,8 @@ RunStep AnalysisRun::start()
 {
     dict = HostTally();
     byDomain_ = HostTally();
+    followed_ = HostTally();
+    anchors_ = targets_ = rels_ = false;
     shown_ = false;
     domainStr.clear();
     pause = false;
@@ -133,11 +136,14 @@ RunStep AnalysisRun::request(RunStep step)
     return step;
 }
 
-RunStep AnalysisRun::adopt(HostTally tally)
+RunStep AnalysisRun::adopt(HostTally tally, bool anchors, bool targets, bool rels)
 {
     if (running_)
         return {};
     dict = std::move(tally);
+    anchors_ = anchors;
+    targets_ = targets;
+    rels_ = rels;
     domainStr.clear();
     return end({});
 }
@@ -160,22 +166,82 @@ RunStep AnalysisRun::setGroupedByDomain(bool on)
     return shownRows(std::move(step));
 }
 
+RunStep AnalysisRun::setNofollowExcluded(bool on)
+{
+    nofollowExcluded_ = on;
+    if (!shown_ || !rels_)
+        return {};
+    RunStep step;
+    step.next = RunStep::Next::End;
+    return shownRows(std::move(step));
+}
+
+const HostTally& AnalysisRun::shownTally() const
+{
+    if (groupedByDomain_ && shown_)
+        return byDomain_;
+    return nofollowExcluded_ && rels_ && shown_ ? followed_ : dict;
+}
+
 QStringList AnalysisRun::linksOf(const QString& row) const
 {
-    const HostTally& shown = groupedByDomain_ && shown_ ? byDomain_ : dict;
+    const HostTally& shown = shownTally();
     return shown.links(shown.indexOf(row));
+}
+
+bool AnalysisRun::listsNoLinks(const QString& row) const
+{
+    const HostTally& shown = shownTally();
+    const qsizetype host = shown.indexOf(row);
+    return host >= 0 && shown.linkCount(host) == 0;
+}
+
+QStringList AnalysisRun::detailHeaders() const
+{
+    QStringList headers;
+    if (anchors_)
+        headers.append(QStringLiteral("锚文本"));
+    if (targets_)
+        headers.append(QStringLiteral("目标网页"));
+    return headers;
+}
+
+QList<QStringList> AnalysisRun::detailsOf(const QString& row) const
+{
+    QList<QStringList> details;
+    const HostTally& shown = shownTally();
+    const qsizetype host = shown.indexOf(row);
+    if (host < 0 || (!anchors_ && !targets_))
+        return details;
+    for (qsizetype i = 0; i < shown.linkCount(host); ++i) {
+        QStringList cells;
+        if (anchors_)
+            cells.append(shown.field(host, i, HostTally::Field::Anchor));
+        if (targets_)
+            cells.append(shown.field(host, i, HostTally::Field::Target));
+        details.append(cells);
+    }
+    return details;
 }
 
 RunStep AnalysisRun::shownRows(RunStep step)
 {
-    byDomain_ = groupedByDomain_ ? dict.grouped(registrableDomain) : HostTally();
-    const HostTally& shown = groupedByDomain_ ? byDomain_ : dict;
+    followed_ = nofollowExcluded_ && rels_ ? dict.filtered([this](qsizetype n) {
+        return !isNofollow(ExportLayout::Rel::Words,
+                           QString::fromUtf8(dict.fieldUtf8At(n, HostTally::Field::Rel)));
+    })
+                                           : HostTally();
+    const HostTally& base = nofollowExcluded_ && rels_ ? followed_ : dict;
+    byDomain_ = groupedByDomain_ ? base.grouped(registrableDomain) : HostTally();
+    const HostTally& shown = groupedByDomain_ ? byDomain_ : base;
     domainStr.clear();
     qint32 rowCount = 0;
+    qint64 links = 0;
     step.rows.reserve(shown.hostCount());
     for (qsizetype h = 0; h < shown.hostCount(); ++h) {
         ++rowCount;
         const QString name = shown.host(h);
+        links += shown.count(h);
         step.rows.append(
             {QString::number(rowCount), name, QString::number(shown.count(h)) + u'个'});
         // The export is a list of hosts, and the row of unreadable ones holds none.
@@ -184,6 +250,6 @@ RunStep AnalysisRun::shownRows(RunStep step)
     }
     step.status = QStringLiteral("已完成,共") + QString::number(rowCount) +
                   (groupedByDomain_ ? QStringLiteral("个主域名,") : QStringLiteral("个域名,")) +
-                  QString::number(dict.linkCount()) + QStringLiteral("条链接,双击域名可列出链接");
+                  QString::number(links) + QStringLiteral("条链接,双击域名可列出链接");
     return step;
 }

@@ -69,7 +69,8 @@ public:
 
     // Ends with `tally` in place of what a walk would have found, as an import of link exports
     // does: the same rows, totals and host list as the end of a run. Not while a run walks.
-    RunStep adopt(HostTally tally);
+    // `anchors`, `targets` and `rels` say which of what a link may carry its files had columns for.
+    RunStep adopt(HostTally tally, bool anchors = false, bool targets = false, bool rels = false);
 
     bool running() const { return running_; }
 
@@ -78,6 +79,18 @@ public:
     // to show at once; otherwise there is nothing to do.
     RunStep setGroupedByDomain(bool on);
     bool groupedByDomain() const { return groupedByDomain_; }
+    // Only an import's links can say which are nofollow. Leaving them out regroups the rows on
+    // show at once, like setGroupedByDomain(); it is kept for the next import.
+    bool knowsRel() const { return rels_; }
+    RunStep setNofollowExcluded(bool on);
+    bool nofollowExcluded() const { return nofollowExcluded_; }
+    // A row a file of referring domains gave, with no links listed for it.
+    bool listsNoLinks(const QString& row) const;
+    // What the link list shows after each link where the import's files had it (anchor, target):
+    // the headers, and the cells of each of a row's links.
+    QStringList detailHeaders() const;
+    QList<QStringList> detailsOf(const QString& row) const;
+
     // The links behind a row's name, in the order found: its host's, or every one of its domain's
     // hosts' while grouped; none for a name no row holds.
     QStringList linksOf(const QString& row) const;
@@ -100,4 +113,10 @@ private:
     bool shown_ = false;     // an ended run's rows are on show
     qint64 lastNumber_ = -1; // of the last result the run took
     HostTally byDomain_;     // dict by registrable domain, while grouped and shown
+    bool nofollowExcluded_ = false;
+    HostTally followed_; // dict without its nofollow links, while they are left out and shown
+    bool anchors_ = false;
+    bool targets_ = false;
+    bool rels_ = false;
+    const HostTally& shownTally() const;
 };

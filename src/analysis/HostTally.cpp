@@ -305,9 +305,8 @@ qsizetype HostTally::indexOf(QStringView name) const
 
 qint64 HostTally::count(qsizetype host) const
 {
-    if (!d_->counts.empty() && d_->counts[std::size_t(host)] >= 0)
-        return d_->counts[std::size_t(host)];
-    return linkCount(host);
+    const qint64 links = linkCount(host);
+    return d_->counts.empty() ? links : std::max(d_->counts[std::size_t(host)], links);
 }
 
 qsizetype HostTally::linkCount(qsizetype host) const
@@ -370,6 +369,43 @@ QString HostTally::linkAt(qsizetype n) const
 bool HostTally::hasFields() const
 {
     return !d_->links->fields.empty();
+}
+
+QByteArrayView HostTally::fieldUtf8At(qsizetype n, Field field) const
+{
+    const LinkStore& store = *d_->links;
+    if (store.fields.empty())
+        return {};
+    return bytes(store.text.view(store.fields[std::size_t(n)][std::size_t(field)]));
+}
+
+HostTally HostTally::filtered(const std::function<bool(qsizetype n)>& keep) const
+{
+    const Data& d = *d_;
+    std::vector<bool> kept(d.linkHost.size());
+    std::vector<bool> shown(d.hostNames.size());
+    for (std::size_t n = 0; n < kept.size(); ++n)
+        if ((kept[n] = keep(qsizetype(n))))
+            shown[d.linkHost[n]] = true;
+    HostTally result;
+    std::vector<qsizetype> to(shown.size(), -1);
+    for (std::size_t h = 0; h < shown.size(); ++h) {
+        const bool counted = !d.counts.empty() && d.counts[h] >= 0;
+        if (!shown[h] && !counted)
+            continue;
+        to[h] = result.addHost(hostUtf8(qsizetype(h)));
+        if (counted)
+            result.setCount(to[h], d.counts[h]);
+    }
+    for (std::size_t n = 0; n < kept.size(); ++n) {
+        if (!kept[n])
+            continue;
+        const qsizetype i = qsizetype(n);
+        result.addLink(to[d.linkHost[n]], linkUtf8At(i),
+                       {fieldUtf8At(i, Field::Anchor), fieldUtf8At(i, Field::Target),
+                        fieldUtf8At(i, Field::Rel)});
+    }
+    return result;
 }
 
 HostTally HostTally::grouped(const std::function<QString(const QString&)>& group) const

@@ -50,8 +50,8 @@ public:
     qsizetype addHost(QByteArrayView host);
     // Appends `link` (UTF-8) and what the export says of it to the links of host number `host`.
     void addLink(qsizetype host, QByteArrayView link, const LinkFields& fields = {});
-    // The count a file gives for host `host` in place of the number of its links, as a file of
-    // referring domains does; shown and grouped instead of linkCount(host).
+    // The count a file gives for host `host`, as a file of referring domains does; shown and
+    // grouped instead of linkCount(host) while it is the larger.
     void setCount(qsizetype host, qint64 count);
 
     // --- Reading hosts
@@ -62,7 +62,9 @@ public:
     // The number of the host named `name`, or -1 when the tally never met it.
     qsizetype indexOf(QStringView name) const;
     bool contains(QStringView name) const { return indexOf(name) >= 0; }
-    // What the host's row counts: the count its file gave, or else the number of its links.
+    // What the host's row counts: the count its file gave or the number of its links, the larger.
+    // Files that list a domain's links and files that count them speak of the same links: adding
+    // the two would count a link twice.
     qint64 count(qsizetype host) const;
 
     // --- Reading a host's links
@@ -82,6 +84,11 @@ public:
     QString linkAt(qsizetype n) const;
     // Whether any link carries an anchor, a target or a rel.
     bool hasFields() const;
+    QByteArrayView fieldUtf8At(qsizetype n, Field field) const;
+
+    // The links for which `keep` of their number is true, with their fields; a host keeps its
+    // place while a file gave its count or a link of it is kept.
+    HostTally filtered(const std::function<bool(qsizetype n)>& keep) const;
 
     // The same links tallied by `group` of their host, as if they had been added that way: the
     // groups in the order met, each with its links in the order found across all its hosts, and

@@ -5,6 +5,7 @@
 #include "LinkImport.h"
 
 #include "CsvRecords.h"
+#include "ExportLayout.h"
 #include "platform/Iconv.h"
 
 #include <QFile>
@@ -27,26 +28,6 @@ namespace {
 constexpr qsizetype chunkSize = 1 << 20;
 // Rows looked at before the column of the linking pages is chosen.
 constexpr qsizetype sampleRows = 64;
-
-// Column names of the link exports of the common tools, folded to lower case with '_' as ' '.
-// The linking page is what is tallied; the page linked to is the user's own site.
-constexpr std::array sourceNames{
-    u"linking page",  u"links",           u"source url",         u"source",
-    u"source page",   u"source page url", u"referring page url", u"referring page",
-    u"referring url", u"url from",        u"from url",           u"from",
-    u"backlink url",  u"backlink",        u"linking url"};
-constexpr std::array targetNames{u"target url", u"target", u"target page", u"url to",
-                                 u"to url",     u"to",     u"linked page", u"destination url"};
-
-template <std::size_t N>
-bool isNamed(const std::array<const char16_t*, N>& names, const QString& header)
-{
-    const QString name = QString(header).replace(u'_', u' ').simplified().toLower();
-    for (const char16_t* known : names)
-        if (name == QStringView(known))
-            return true;
-    return false;
-}
 
 struct Address {
     // The host, a part of the address where that is already its own host, which spares a
@@ -212,9 +193,13 @@ public:
 private:
     enum class Encoding { Utf8, Utf16Le, Utf16Be, Gb18030 };
     std::optional<Encoding> sniff(QFile& file, QString& reason);
+    // The cells of a row that the layout names, in UTF-8.
+    struct Row {
+        QByteArrayView link, target, anchor, rel, count;
+    };
     void take(CsvRecords& records);
-    void chooseColumn();
-    void add(QByteArrayView cell);
+    void chooseLayout();
+    void add(const Row& row);
     // Reads at most what is left of the file's size at the start; 0 at the end or when cancelled.
     qint64 readSome(QFile& file, char* buffer)
     {
@@ -237,8 +222,11 @@ private:
     qint64 done_ = 0;
     SeenLinks seen_{result_.tally};
 
+    // A domain's count as the files of referring domains give it, the largest where several do.
+    QHash<qsizetype, qint64> domainCounts_;
+
     // The file being read
-    qsizetype column_ = -1;
+    std::optional<ExportLayout> layout_;
     QList<QStringList> sample_;
     qsizetype addresses_ = 0;
     qsizetype otherKinds_ = 0;  // addresses that are no web page
@@ -372,7 +360,7 @@ void Reader::read(const QString& path)
     QStringDecoder decoder(*encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
                                                           : QStringConverter::Utf16BE);
     Iconv gb18030(Iconv::utf16Name(), "GB18030");
-    column_ = -1;
+    layout_.reset();
     sample_.clear();
     addresses_ = 0;
     otherKinds_ = 0;
@@ -450,11 +438,14 @@ void Reader::read(const QString& path)
     }
     if (stopped_)
         return;
-    if (column_ < 0)
-        chooseColumn();
+    if (!layout_)
+        chooseLayout();
     done_ = start + size;
     if (error)
         problem(path, reason);
+    else if (layout_->kind == ExportLayout::Kind::Targets)
+        problem(path,
+                QStringLiteral("它列出的是本站自己的网页(被链接的页面),不是链接到本站的网页。"));
     else if (addresses_ == 0 && otherKinds_ > 0)
         problem(path, QStringLiteral("其中的地址都不是网页(http、https)。"));
     else if (addresses_ == 0)
@@ -463,63 +454,77 @@ void Reader::read(const QString& path)
 
 void Reader::take(CsvRecords& records)
 {
-    QByteArray scratch;
+    std::array<QByteArray, 5> scratch;
     while (records.next()) {
-        if (column_ >= 0) {
-            add(records.field(column_, scratch));
+        if (layout_) {
+            const ExportLayout& l = *layout_;
+            auto cell = [&](qsizetype c, QByteArray& s) {
+                return c < 0 ? QByteArrayView() : records.field(c, s);
+            };
+            if (l.kind != ExportLayout::Kind::Targets)
+                add({cell(l.link, scratch[0]), cell(l.target, scratch[1]),
+                     cell(l.anchor, scratch[2]), cell(l.rel, scratch[3]),
+                     cell(l.count, scratch[4])});
             continue;
         }
         QStringList cells;
         for (qsizetype i = 0; i < records.fieldCount(); ++i)
-            cells.append(QString::fromUtf8(records.field(i, scratch)));
+            cells.append(QString::fromUtf8(records.field(i, scratch[0])));
         sample_.append(cells);
         if (sample_.size() == sampleRows)
-            chooseColumn();
+            chooseLayout();
     }
 }
 
-// The column of a known name where it holds addresses; else the first in which most non-empty
-// cells are web addresses, one naming the page linked to last; else the one with most addresses.
-void Reader::chooseColumn()
+void Reader::chooseLayout()
 {
-    qsizetype columns = 0;
-    for (const QStringList& row : sample_)
-        columns = std::max(columns, row.size());
-    QList<qsizetype> web(columns), filled(columns);
-    // A first row without an address is a header, whatever it names: not counting it lets a
-    // single row under it decide.
-    bool header = true;
-    for (const QStringList& row : sample_) {
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            const QStringView cell = QStringView(row[c]).trimmed();
-            filled[c] += !cell.isEmpty();
-            web[c] += readAddress(cell).web;
-        }
-        if (header && std::all_of(web.cbegin(), web.cend(), [](qsizetype n) { return n == 0; }))
-            std::fill(filled.begin(), filled.end(), 0);
-        header = false;
+    const ExportLayout& l = *(layout_ = recognizeLayout(sample_));
+    result_.anchors = result_.anchors || l.anchor >= 0;
+    result_.targets = result_.targets || l.target >= 0;
+    result_.rels = result_.rels || l.rel >= 0;
+    for (qsizetype r = l.header ? 1 : 0;
+         r < sample_.size() && l.kind != ExportLayout::Kind::Targets; ++r) {
+        std::array<QByteArray, 5> cells;
+        for (auto [c, cell] : {std::pair{l.link, &cells[0]},
+                               {l.target, &cells[1]},
+                               {l.anchor, &cells[2]},
+                               {l.rel, &cells[3]},
+                               {l.count, &cells[4]}})
+            *cell = c < 0 ? QByteArray() : sample_[r].value(c).toUtf8();
+        add({cells[0], cells[1], cells[2], cells[3], cells[4]});
     }
-    const QStringList names = sample_.value(0);
-    auto most = [&](qsizetype c) { return web[c] > 0 && 2 * web[c] > filled[c]; };
-    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
-        if (isNamed(sourceNames, names.value(c)) && web[c] > 0)
-            column_ = c;
-    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
-        if (!isNamed(targetNames, names.value(c)) && most(c))
-            column_ = c;
-    for (qsizetype c = 0; c < columns && column_ < 0; ++c)
-        if (most(c))
-            column_ = c;
-    if (column_ < 0 && columns > 0)
-        column_ = std::max_element(web.cbegin(), web.cend()) - web.cbegin();
-    for (const QStringList& row : std::as_const(sample_))
-        add(row.value(column_).toUtf8());
     sample_.clear();
 }
 
-void Reader::add(QByteArrayView cell)
+// What an export says of a link beside its address, trimmed and cut to a length a user reads.
+QByteArrayView bounded(QByteArrayView text)
 {
-    QByteArrayView link = cell.trimmed();
+    text = text.trimmed();
+    constexpr qsizetype most = 2048;
+    if (text.size() <= most)
+        return text;
+    qsizetype end = most;
+    while (end > 0 && (uchar(text[end]) & 0xC0) == 0x80) // not inside a character
+        --end;
+    return text.first(end);
+}
+
+void Reader::add(const Row& row)
+{
+    HostTally& tally = result_.tally;
+    if (layout_->kind == ExportLayout::Kind::Domains) {
+        const QString domain = bareDomain(QString::fromUtf8(row.link).trimmed());
+        if (domain.isEmpty())
+            return;
+        ++addresses_;
+        const qsizetype host = tally.addHost(domain.toUtf8());
+        qint64& count = domainCounts_[host];
+        count =
+            std::max(count, layout_->count < 0 ? 1 : domainLinkCount(QString::fromUtf8(row.count)));
+        tally.setCount(host, count);
+        return;
+    }
+    QByteArrayView link = row.link.trimmed();
     // Spaces of other scripts (U+3000, U+00A0) are trimmed too, as Qt trims them.
     if (!link.isEmpty() && (quint8(link.front()) >= 0x80 || quint8(link.back()) >= 0x80)) {
         trimmed_ = QString::fromUtf8(link).trimmed().toUtf8();
@@ -536,8 +541,11 @@ void Reader::add(QByteArrayView cell)
     quint32 hash = 0;
     if (!seen_.isNew(link, hash))
         return;
-    HostTally& tally = result_.tally;
-    tally.addLink(tally.addHost(address.host), link);
+    QByteArrayView rel = bounded(row.rel);
+    if (layout_->rel >= 0 && layout_->relMeans != ExportLayout::Rel::Words)
+        rel = isNofollow(layout_->relMeans, QString::fromUtf8(rel)) ? "nofollow" : "";
+    tally.addLink(tally.addHost(address.host), link,
+                  {bounded(row.anchor), bounded(row.target), rel});
     seen_.insert(hash, tally.linkCount() - 1);
 }
 

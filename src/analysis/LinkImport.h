@@ -24,6 +24,11 @@ struct ImportProblem {
 struct ImportResult {
     HostTally tally; // hosts in the order first met, links in the order found, each address once
     QList<ImportProblem> problems; // in the order of the files
+    // Which of what an export may say of a link beside its address some file of the import had
+    // a column for.
+    bool anchors = false;
+    bool targets = false;
+    bool rels = false;
 };
 
 // Called now and then while an import reads: bytes read so far of all the files, and in all.

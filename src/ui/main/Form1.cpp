@@ -42,6 +42,8 @@ constexpr int statusLeft = 1320;
 
 // The user's choice of rows by registrable domain, kept across runs and restarts.
 const QString groupByDomainKey = QStringLiteral("hostList/groupByDomain");
+// The user's choice to leave nofollow links out of an import's rows.
+const QString excludeNofollowKey = QStringLiteral("hostList/excludeNofollow");
 
 } // namespace
 
@@ -128,6 +130,15 @@ void Form1::createControls()
     groupByDomain_->setChecked(QSettings().value(groupByDomainKey, false).toBool());
     run.setGroupedByDomain(groupByDomain_->isChecked());
     connect(groupByDomain_, &QAction::toggled, this, &Form1::onGroupByDomainToggled);
+    // Offered while the rows come from an import whose files said which links are nofollow.
+    excludeNofollow_ = new QAction(QStringLiteral("排除nofollow"), tb1Menu);
+    excludeNofollow_->setCheckable(true);
+    excludeNofollow_->setChecked(QSettings().value(excludeNofollowKey, false).toBool());
+    run.setNofollowExcluded(excludeNofollow_->isChecked());
+    connect(excludeNofollow_, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(excludeNofollowKey, on);
+        showRegrouped(run.setNofollowExcluded(on));
+    });
 
     Label1 = new CaptionLabel(QStringLiteral("本工具能分析所有外链的前1000条"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -250,6 +261,7 @@ void Form1::onCommand1Clicked()
     tb1->Clear();
     tb1->setRows(1);
     takeStep(run.start());
+    offerNofollow();
 }
 
 void Form1::onCommand2Clicked()
@@ -349,8 +361,9 @@ void Form1::useHistory(const QString& path)
 {
     history_ =
         new HistoryControl(path, this, tb1, tb1Menu_, [this] { return run.groupedByDomain(); });
-    connect(history_, &HistoryControl::linksRequested, this,
-            [this](const QString& host, const QStringList& links) { showLinkList(host, links); });
+    connect(
+        history_, &HistoryControl::linksRequested, this,
+        [this](const QString& host, const QStringList& links) { showLinkList(host, links, {}); });
 }
 
 void Form1::showRows(QList<QStringList> rows)
@@ -380,8 +393,22 @@ void Form1::showRows(QList<QStringList> rows)
 void Form1::onGroupByDomainToggled(bool on)
 {
     QSettings().setValue(groupByDomainKey, on);
+    showRegrouped(run.setGroupedByDomain(on));
+}
+
+void Form1::offerNofollow()
+{
+    // Out of the menu rather than hidden in it, where a screen reader would still find it.
+    auto* menu = static_cast<QMenu*>(excludeNofollow_->parent());
+    if (run.knowsRel())
+        menu->addAction(excludeNofollow_);
+    else
+        menu->removeAction(excludeNofollow_);
+}
+
+void Form1::showRegrouped(const RunStep& step)
+{
     // The rows on show are regrouped from what the run found, without asking again.
-    const RunStep step = run.setGroupedByDomain(on);
     if (step.next != RunStep::Next::End)
         return;
     Label1->setCaption(step.status);
@@ -410,11 +437,18 @@ void Form1::onLabel3Clicked()
 void Form1::onTb1DoubleClicked()
 {
     currentDomain = tb1->TextMatrix(tb1->Row(), 1);
+    if (run.listsNoLinks(currentDomain)) {
+        // A row of a file of referring domains: an empty window would say less than this.
+        Label1->setCaption(oneLine(currentDomain, 100) +
+                           QStringLiteral(":导入的文件只列出了这个域名,没有列出它的链接"));
+        return;
+    }
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    showLinkList(currentDomain, run.linksOf(currentDomain));
+    showLinkList(currentDomain, run.linksOf(currentDomain),
+                 {run.detailHeaders(), run.detailsOf(currentDomain)});
 }
 
-void Form1::showLinkList(const QString& host, const QStringList& links)
+void Form1::showLinkList(const QString& host, const QStringList& links, const LinkColumns& more)
 {
     if (!form2_) {
         form2_ = std::make_unique<Form2>();
@@ -423,7 +457,7 @@ void Form1::showLinkList(const QString& host, const QStringList& links)
             linkto(link + QStringLiteral("#From:") + endpoints_.publisherHost);
         });
     }
-    form2_->showLinks(host, links);
+    form2_->showLinks(host, links, more);
 }
 
 void Form1::linkto(const QString& url)

@@ -22,6 +22,7 @@ class QAction;
 class FlexGrid;
 class GridMenu;
 class HistoryControl;
+struct LinkColumns;
 class Form2;
 class Form3;
 class QDragEnterEvent;
@@ -99,6 +100,8 @@ private:
     void endRun(QList<QStringList> rows);
     void showRows(QList<QStringList> rows);
     void onGroupByDomainToggled(bool on);
+    void showRegrouped(const RunStep& step);
+    void offerNofollow();
 
     bool acceptsImport() const;
     void showImportProgress(int percent);
@@ -106,7 +109,7 @@ private:
 
     void onLabel3Clicked();
     void onTb1DoubleClicked();
-    void showLinkList(const QString& host, const QStringList& links);
+    void showLinkList(const QString& host, const QStringList& links, const LinkColumns& more);
     void onCopyrightClicked();
     void onNewsClicked(int index);
     void onLabel2Clicked();
@@ -135,7 +138,8 @@ private:
     std::array<CaptionLabel*, 4> news{};
     CaptionLabel* Label2;
     CaptionLabel* Label3;
-    QAction* groupByDomain_; // "按主域名合并" in the grid's menu
+    QAction* groupByDomain_;   // "按主域名合并" in the grid's menu
+    QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
     GridMenu* tb1Menu_;
     HistoryControl* history_ = nullptr;
     QStringList importedFiles_; // the names of the files the grid's import read, else empty

@@ -173,5 +173,6 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
     currentDomain.clear();
     tb1->Clear();
     tb1->setRows(1);
-    takeStep(run.adopt(std::move(result.tally)));
+    takeStep(run.adopt(std::move(result.tally), result.anchors, result.targets, result.rels));
+    offerNofollow();
 }
