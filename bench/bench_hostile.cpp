@@ -64,7 +64,7 @@ void readPage(benchmark::State& state, const std::string& name)
         const ResultPage page = parseResultPage(html);
         HostTally tally;
         for (const ResultPage::Result& r : page.results)
-            tally.add(r.host.toString(), r.link.toString());
+            tally.add(r.host, r.link);
         benchmark::DoNotOptimize(tally.linkCount());
     }
     state.counters["page_bytes"] = double(body.size());

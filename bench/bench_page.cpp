@@ -25,7 +25,7 @@ void decodeParseTally(benchmark::State& state)
         const ResultPage page = parseResultPage(html);
         HostTally tally;
         for (const ResultPage::Result& result : page.results)
-            tally.add(result.host.toString(), result.link.toString());
+            tally.add(result.host, result.link);
         benchmark::DoNotOptimize(tally.linkCount());
     }
     state.SetBytesProcessed(state.iterations() * body.size());

@@ -45,7 +45,10 @@ void TestParsers::resultPage_data()
     QTest::newRow("markup") << u"共 <strong>x 共 <STRONG>37</Strong> 条<h1>1.<a href=\"http://a/\">"
                                u"<h1>2. <a href=\"\"><h1>3. <a href=\"http://a/\"x\">"
                                u"<H1>4. <A HREF=\"http://b/&amp;\">"_qs
-                            << u"37; 4 http://b/&amp; [b]"_qs;
+                            << u"37; 4 http://b/& [b]"_qs;
+    QTest::newRow("references as a browser reads them, \"&copy=\" too")
+        << u"<h1>5. <a href=\"http&#58;//c&#x2f;?t=&#x80;&amp;e=1&#0;&copy=2&notit;&lt;\">"_qs
+        << u"none; 5 http://c/?t=€&e=1\uFFFD&copy=2&notit;< [c]"_qs;
 }
 
 void TestParsers::resultPage()

@@ -307,6 +307,9 @@ void TestRun::registrableDomains_data()
     QTest::newRow("bare IPv6") << u"fe80::1"_qs << u"fe80::1"_qs;
     QTest::newRow("international") << u"www.Bücher.de"_qs << u"bücher.de"_qs;
     QTest::newRow("unknown top level") << u"www.Blog.example"_qs << u"www.blog.example"_qs;
+    QTest::newRow("punycode") << u"www.XN--fsqu00a.xn--fiqs8s"_qs << u"例子.中国"_qs;
+    QTest::newRow("Unicode") << u"a.例子.中国"_qs << u"例子.中国"_qs;
+    QTest::newRow("lookalike, in punycode") << u"www.аррӏе.com"_qs << u"xn--80ak6aa92e.com"_qs;
 }
 
 void TestRun::registrableDomains()

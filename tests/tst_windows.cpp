@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QToolTip>
 
 #include <atomic>
 
@@ -518,6 +519,73 @@ private Q_SLOTS:
             QApplication::sendEvent(mainGrid->viewport(), &turn);
         }
         QCOMPARE(QPoint(mainGrid->TopRow(), listGrid->TopRow()), QPoint(11, 11));
+    }
+    void keyboard()
+    {
+        QTemporaryDir folder;
+        form_->programFolder = folder.path();
+        pages_ = {resultPage(u"3"_qs, {u"http://a.example/1"_qs, u"http://b.example/1"_qs,
+                                       u"http://b.example/2"_qs})};
+        auto* command1 = child<QWidget>(u"Command1"_qs);
+        QTest::mouseClick(command1, Qt::LeftButton);
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        QTRY_COMPARE(tb1->model()->rowCount(), 2); // the focus came here while the run walked
+        QTest::keyClick(tb1, Qt::Key_Return);      // the first row: b.example, the most links
+        QTRY_VERIFY(qobject_cast<Form2*>(QApplication::activeWindow()));
+        auto* links = QApplication::activeWindow()->findChild<FlexGrid*>(u"tb1"_qs);
+        QTRY_VERIFY(links->currentIndex().isValid());
+        QTest::keyClick(links, Qt::Key_Enter);
+        QCOMPARE(opened_, QStringList{u"http://b.example/1#From:"_qs + publisher_->host()});
+        QTest::keyClick(links, Qt::Key_Escape);
+        QVERIFY(!links->isVisible());
+        QTest::mouseClick(child(u"Label2"_qs), Qt::LeftButton);
+        QTRY_VERIFY(qobject_cast<Form3*>(QApplication::activeWindow()));
+        QTest::keyClick(QApplication::activeWindow(), Qt::Key_Escape);
+        QVERIFY(!qobject_cast<Form3*>(QApplication::activeWindow()));
+        QDesktopServices::setUrlHandler(u"http"_qs, this, "noBrowser");
+        form_->linkto(u"http://a.example/1"_qs);
+        QCOMPARE(child(u"Label1"_qs)->caption(), u"未能打开链接:http://a.example/1"_qs);
+        pages_.clear(); // an export while the next run walks writes nothing
+        QTest::mouseClick(command1, Qt::LeftButton);
+        QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QCOMPARE(boxes().last(), u"Warning:查询或导入尚未完成,不能导出,之前导出的文件保持不变"_qs);
+    }
+    void gridCells_data()
+    {
+        QTest::addColumn<QString>("host"); // in the main grid, or "10066" links of one in the list
+        QTest::addColumn<QString>("tip");  // on hovering it: none while it shows whole
+        const QString cut = u"www.a-very-long-subdomain-name-for-a-test.example-site.com"_qs;
+        QTest::newRow("cut short") << cut << cut;
+        QTest::newRow("markup") << u"<b>x</b>&amp;"_qs + cut
+                                << u"<p>&lt;b&gt;x&lt;/b&gt;&amp;amp;"_qs + cut + u"</p>"_qs;
+        QTest::newRow("numbers") << u"10066"_qs << QString();
+    }
+    void gridCells()
+    {
+        QFETCH(QString, host);
+        Form2 list;
+        list.showLinks(host, QStringList(host.toInt(), u"http://h.example/"_qs));
+        QHeaderView* numbers = list.findChild<FlexGrid*>(u"tb1"_qs)->verticalHeader();
+        QVERIFY(numbers->width() >= numbers->QHeaderView::sizeHint().width()); // all shown whole
+        auto* tb1 = child<FlexGrid>(u"tb1"_qs);
+        tb1->addRow({u"1"_qs, host, u"1个"_qs});
+        tb1->setFocus();
+        tb1->setRow(1); // its host cell current, the row chosen
+        const QImage before = tb1->viewport()->grab().toImage();
+        tb1->setCurrentIndex(tb1->model()->index(0, 1));
+        const QImage after = tb1->viewport()->grab().toImage();
+        const QRect count = tb1->visualRect(tb1->currentIndex());
+        int marked = 0; // the left edge of the cell that took the focus turns plainly light
+        for (int y = count.top() + 3, x = count.left() + 1; y < count.bottom() - 3; ++y)
+            marked += qRed(after.pixel(x, y)) - qRed(before.pixel(x, y)) > 128;
+        QVERIFY(marked > count.height() / 2);
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+        const QPoint at = tb1->visualRect(tb1->model()->index(0, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, at, tb1->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tb1->viewport(), &hover);
+        QTEST(QToolTip::isVisible() ? QToolTip::text() : QString(), "tip");
     }
 };
 

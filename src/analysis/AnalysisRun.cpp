@@ -11,18 +11,18 @@
 
 PageTake takePage(const QString& html)
 {
-    const ResultPage page = parseResultPage(html);
+    ResultPage page = parseResultPage(html);
     PageTake take;
     take.total = page.total;
     const qint32 total = page.total.value_or(0);
     take.results.reserve(page.results.size());
     take.firstNumber = page.results.empty() ? 0 : page.results.front().number;
-    for (const ResultPage::Result& result : page.results) {
+    for (ResultPage::Result& result : page.results) {
         if (!take.results.empty() && result.number <= take.lastNumber) {
             take.stalled = true;
             break;
         }
-        take.results.emplace_back(readableHost(result.host), result.link.toString());
+        take.results.emplace_back(readableHost(result.host), std::move(result.link));
         take.lastNumber = result.number;
         if (result.number >= total || result.number >= resultCap) {
             take.endsRun = true;

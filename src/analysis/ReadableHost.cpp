@@ -9,8 +9,6 @@
 #include <QSet>
 #include <QUrl>
 
-namespace {
-
 bool mixesScripts(QStringView host)
 {
     QSet<QChar::Script> scripts;
@@ -34,8 +32,6 @@ bool mixesScripts(QStringView host)
             return false;
     return true;
 }
-
-} // namespace
 
 QString readableHost(QStringView host)
 {

@@ -17,3 +17,7 @@ inline const QString unreadableHost = QStringLiteral("(无法识别的域名)");
 // a name does not mix ("аррӏе.com", Cyrillic made to look like Latin) is shown in its ASCII
 // (punycode) form, as browsers do; Latin with Chinese, Japanese or Korean is a usual mix.
 QString readableHost(QStringView host);
+
+// Whether the letters of `name` mix scripts as no name does: Latin with the scripts of Chinese,
+// Japanese or Korean is a usual mix, any other is how a lookalike of another name is made.
+bool mixesScripts(QStringView name);

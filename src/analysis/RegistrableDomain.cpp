@@ -4,6 +4,10 @@
 
 #include "RegistrableDomain.h"
 
+#include "ReadableHost.h"
+
+#include <QUrl>
+
 #include <libpsl.h>
 
 namespace {
@@ -35,21 +39,37 @@ QStringView bareHost(QStringView host)
     return host;
 }
 
+// `name` in Unicode whichever spelling it came in, or as it is when it is no valid name.
+QString unicodeName(const QString& name)
+{
+    const QByteArray ace = QUrl::toAce(name);
+    // Qt shows Unicode only under the top levels it knows to police lookalikes; mixesScripts()
+    // does that here, for every top level.
+    return ace.isEmpty() ? name : QUrl::fromAce(ace, QUrl::IgnoreIDNWhitelist);
+}
+
 } // namespace
+
+QString shownDomainName(const QString& name)
+{
+    const QString unicode = unicodeName(name.toLower());
+    return mixesScripts(unicode) ? QString::fromLatin1(QUrl::toAce(unicode)) : unicode;
+}
 
 QString registrableDomain(const QString& host)
 {
-    const QString name = bareHost(host).toString().toLower();
+    // The list is written in Unicode, so a punycode name is looked up in it in Unicode too.
+    const QString name = unicodeName(bareHost(host).toString().toLower());
     const psl_ctx_t* list = suffixList();
     if (!list)
-        return name;
+        return shownDomainName(name);
     const QByteArray utf8 = name.toUtf8();
     // libpsl treats an unknown top level as a public suffix of its own (its "*" rule), which would
     // merge every intranet name under it and make 192.168.1.20 "1.20": such a name is left whole.
     // An IP address is left whole the same way: it ends in a number, or (IPv6) has no dot at all.
     const QByteArray topLevel = utf8.mid(utf8.lastIndexOf('.') + 1);
     if (!psl_is_public_suffix2(list, topLevel.constData(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE))
-        return name;
+        return shownDomainName(name);
     const char* domain = psl_registrable_domain(list, utf8.constData());
-    return domain ? QString::fromUtf8(domain) : name;
+    return shownDomainName(domain ? QString::fromUtf8(domain) : name);
 }

@@ -4,6 +4,8 @@
 
 #include "ResultPage.h"
 
+#include "HtmlAttribute.h"
+
 #include <algorithm>
 #include <bit>
 #include <limits>
@@ -182,15 +184,16 @@ ResultPage parseResultPage(const QString& html)
         page.total = std::min(saturatedNumber(*digits), resultCap);
 
     page.results.reserve(resultPageStep);
-    QStringView host;
+    QString host;
     // A page holds fifty results; one that lists more is not to be believed past them.
     for (ResultMatch match = nextResult(html, 0);
          match.end >= 0 && page.results.size() < std::size_t(resultPageStep);
          match = nextResult(html, match.end)) {
+        QString link = htmlAttributeValue(match.link);
         // A link without a host part is counted for the host of the result before it.
-        if (const QStringView found = hostOfLink(match.link); !found.isEmpty())
-            host = found;
-        page.results.push_back({saturatedNumber(match.number), match.link, host});
+        if (const QStringView found = hostOfLink(link); !found.isEmpty())
+            host = found.toString();
+        page.results.push_back({saturatedNumber(match.number), std::move(link), host});
     }
     return page;
 }

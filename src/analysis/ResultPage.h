@@ -14,14 +14,13 @@
 inline constexpr qint32 resultPageStep = 50;
 inline constexpr qint32 resultCap = 1000;
 
-// What one result page of the site explorer holds. Links and hosts are views into the page text
-// that was parsed, so that text must outlive them.
+// What one result page of the site explorer holds.
 struct ResultPage {
     struct Result {
-        qint32 number;    // the number printed in front of the result; a larger one reads as the
-                          // largest 32-bit number, so it is past any total
-        QStringView link; // the href as written in the markup, entities left as they are
-        QStringView host; // see hostOfLink() and parseResultPage()
+        qint32 number; // the number printed in front of the result; a larger one reads as the
+                       // largest 32-bit number, so it is past any total
+        QString link;  // the href as a browser reads it (see htmlAttributeValue())
+        QString host;  // see hostOfLink() and parseResultPage()
     };
 
     // The number of results the page announces, at most resultCap (a number too large for 32

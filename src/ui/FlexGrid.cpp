@@ -11,7 +11,12 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -43,6 +48,56 @@ public:
     }
 };
 
+// Cells as the style draws them, with two things a list needs that the style leaves out or keeps
+// faint: a clear mark on the cell that has the keyboard focus, and the whole text of a cell cut
+// short by its column as its tooltip.
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~QStyle::State_HasFocus; // the style's own mark is hardly seen on a row
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        // In the colour of the cell's text, which stands out on a chosen row as on any other.
+        const bool chosen = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->setPen(
+            QPen(option.palette.color(chosen ? QPalette::HighlightedText : QPalette::Text), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QStyle* style = view->style();
+        // The room the style gives the text, less the margins it draws it within.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const int room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view).width() - 2 * margin;
+        if (cell.text.isEmpty() || cell.fontMetrics.horizontalAdvance(cell.text) <= room) {
+            QToolTip::hideText();
+            return true;
+        }
+        // On one line where the screen has room for it. A text the tooltip would take for markup
+        // is escaped first, so that it reads as the characters it holds.
+        const QString tip =
+            Qt::mightBeRichText(cell.text) ? Qt::convertFromPlainText(cell.text) : cell.text;
+        QToolTip::showText(event->globalPos(), tip, view->viewport(), option.rect);
+        return true;
+    }
+};
+
 } // namespace
 
 FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
@@ -51,6 +106,7 @@ FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
     setHorizontalHeader(new FixedDepthHeader(Qt::Horizontal, this));
     setVerticalHeader(new FixedDepthHeader(Qt::Vertical, this));
     setModel(model_);
+    setItemDelegate(new CellDelegate(this));
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
@@ -68,6 +124,12 @@ FlexGrid::FlexGrid(int rows, int cols, QWidget* parent)
     colWidths_.fill(defaultColWidth, model_->cols());
     applyHeaderSizes();
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT DblClick(); });
+    const auto rowsChanged = [this] {
+        if (hasFocus())
+            pickCurrentCell();
+    };
+    connect(model_, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(model_, &QAbstractItemModel::modelReset, this, rowsChanged);
     // The row numbers sit in the fixed column, which is the vertical header: a double-click on a
     // number means its row as much as a double-click on the row's text does.
     connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int section) {
@@ -199,6 +261,17 @@ void FlexGrid::setColWidth(int col, int twips)
         horizontalHeader()->resizeSection(col - 1, twipsToPixels(colWidths_[col]));
 }
 
+void FlexGrid::widenNumberColumn(const QString& widest)
+{
+    // As wide as the row header lays out a section of that text, and the grid line.
+    QStyleOptionHeader header;
+    header.initFrom(verticalHeader());
+    header.text = widest;
+    const QSize needed =
+        style()->sizeFromContents(QStyle::CT_HeaderSection, &header, QSize(), verticalHeader());
+    setColWidth(0, std::max(colWidths_[0], pixelsToTwips(needed.width() + 1)));
+}
+
 void FlexGrid::setColAlignment(int col, int code)
 {
     model_->setAlignment(col, alignmentFromCode(code));
@@ -239,7 +312,32 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Enter on a row does what a double-click on it does; without a row it is the window's.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        currentIndex().isValid()) {
+        Q_EMIT DblClick();
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void FlexGrid::focusInEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::MouseFocusReason)
+        pickCurrentCell();
+    QTableView::focusInEvent(event);
+}
+
+void FlexGrid::pickCurrentCell()
+{
+    // The view picks a first current cell only once in its life: after the rows were replaced, a
+    // user who tabs in, or who kept the focus here while a run filled the grid, would find no
+    // cell to act on, and Enter would go to the window. The first row in view takes it, so that
+    // nothing scrolls.
+    if (!currentIndex().isValid() && model_->rowCount() > 0)
+        selectionModel()->setCurrentIndex(model_->index(TopRow() - 1, std::max(col_ - 1, 0)),
+                                          QItemSelectionModel::NoUpdate);
 }
 
 void FlexGrid::contextMenuEvent(QContextMenuEvent* event)

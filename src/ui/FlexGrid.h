@@ -53,6 +53,8 @@ public:
 
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);
+    // Widens the number column as far as `widest` needs to be shown whole; never narrows it.
+    void widenNumberColumn(const QString& widest);
     // Alignment codes: 0-8 are left/centre/right combined with top/centre/bottom (0 is left and
     // top), 9 is general: numbers to the right, texts to the left.
     void setColAlignment(int col, int code);
@@ -70,7 +72,8 @@ public:
     void setTopRow(int row);
 
 Q_SIGNALS:
-    // A double-click on a cell or a row's number; Row() then names the row clicked.
+    // A double-click on a cell or a row's number, or Enter on the current row; Row() then names
+    // the row.
     void DblClick();
     // The context menu is asked for at `globalPos`: by a right-click on row `row` (made
     // current), or with the keyboard on the current row; `row` is 0 when there was none.
@@ -80,9 +83,11 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void applyHeaderSizes();
+    void pickCurrentCell();
     void syncView() const;
 
     FlexGridModel* model_;

@@ -13,6 +13,8 @@
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 
+#include <QShortcut>
+
 namespace {
 
 // The window as designed, in twips: a fresh load starts from this client size.
@@ -33,6 +35,8 @@ Form2::Form2()
     (new GridMenu(tb1))->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         onTb1DoubleClicked();
     });
+    // Escape closes it, as it closes any secondary window.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
 
 Form2::~Form2() = default;
@@ -95,6 +99,8 @@ void Form2::fillList(const QStringList& links, const LinkColumns& more)
             tb1->addRow(std::move(row));
         }
     }
+    // Past 9999 links the designed column would cut the first digits off the numbers.
+    tb1->widenNumberColumn(QString::number(i));
 }
 
 void Form2::resizeEvent(QResizeEvent* event)

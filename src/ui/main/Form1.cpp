@@ -417,6 +417,13 @@ void Form1::showRegrouped(const RunStep& step)
 
 void Form1::onLabel3Clicked()
 {
+    // The host list is made at the end of a run or an import: exporting before then would
+    // replace the last export with an empty file.
+    if (run.running() || importing_) {
+        MessageBox::show(this, QStringLiteral("查询或导入尚未完成,不能导出,之前导出的文件保持不变"),
+                         QStringLiteral("Warning"));
+        return;
+    }
     const QString site = importedName_.value_or(Text1->text());
     const QString folder = hostListFolder(
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
@@ -469,8 +476,10 @@ void Form1::linkto(const QString& url)
         Label1->setCaption(QStringLiteral("只能在浏览器中打开网页链接:") + oneLine(url, 100));
         return;
     }
-    // Whatever the browser makes of it, the program carries on: no message either way.
-    QDesktopServices::openUrl(page);
+    // The browser runs on its own and is not followed; only a page that could not be handed to
+    // one (no browser, or none that would start) is told of.
+    if (!QDesktopServices::openUrl(page))
+        Label1->setCaption(QStringLiteral("未能打开链接:") + oneLine(url, 100));
 }
 
 void Form1::onCopyrightClicked()

@@ -10,6 +10,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextDocument>
 
 Form3::Form3()
@@ -42,6 +43,8 @@ Form3::Form3()
     connect(Command1, &QPushButton::clicked, this, &Form3::onCommand1Clicked);
 
     setTabOrder(Text1, Command1);
+    // Escape closes it, as it closes any secondary window; what was typed is dropped with it.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
 
 void Form3::display()
