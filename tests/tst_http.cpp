@@ -49,6 +49,9 @@ void TestHttp::exchange_data()
     QTest::newRow("refused") << Exchange{200, {}, {}, u"^1 \\D"_qs};
     QTest::newRow("cut short") << Exchange{200, large, {}, u"^1 \\D"_qs};
     QTest::newRow("redirect loop") << Exchange{302, {}, {}, u"^1 \\D.*redirect"_qs};
+    QTest::newRow("redirect within") << Exchange{307, {}, {}, u"^0 moved$"_qs};
+    QTest::newRow("redirect to another port")
+        << Exchange{307, {}, {}, u"^1 Redirected to another server \\(http://127.0.0.1:\\d+\\)"_qs};
     QTest::newRow("large") << Exchange{200, large, {}, u"^1 \\D.*too large"_qs};
     QTest::newRow("large, undeclared") << Exchange{200, large, {}, u"^1 \\D.*too large"_qs};
     QTest::newRow("slow") << Exchange{200, {}, {}, u"^1 \\D.*seconds"_qs};
@@ -59,14 +62,25 @@ void TestHttp::exchange()
     QFETCH(Exchange, x);
     const auto& [status, body, charset, call] = x;
     const std::string_view tag = QTest::currentDataTag();
-    HttpFixture server;
-    server.setScript([&](const HttpFixture::Request&) {
+    HttpFixture server, elsewhere;
+    server.setScript([&](const HttpFixture::Request& request) {
+        if (request.path == u"/moved")
+            return HttpFixture::Reply::answer("moved");
+        if (request.path == u"/hop") {
+            HttpFixture::Reply hop = HttpFixture::Reply::answer({}, 302);
+            hop.headers = {{"Location", "/moved"}};
+            return hop;
+        }
         HttpFixture::Reply reply = HttpFixture::Reply::answer(body, status);
         reply.never = tag == "slow";
         reply.announceLength = tag != "large, undeclared";
         reply.closeAfter = tag == "cut short";
         // Cut short of the 5000 bytes announced, or a redirect to the same path.
         reply.headers = {{tag == "cut short" ? "Content-Length" : "Location", "5000"}};
+        if (tag == "redirect within")
+            reply.headers = {{"Location", "/hop"}};
+        if (tag == "redirect to another port")
+            reply.headers = {{"Location", "http://" + elsewhere.host().toLatin1() + "/"}};
         return reply;
     });
     RequestLimits limits;
@@ -91,6 +105,7 @@ void TestHttp::exchange()
     // Once the reply is gone nothing can call again.
     QTRY_VERIFY_WITH_TIMEOUT(network.findChildren<QNetworkReply*>().isEmpty(), 5'000);
     QCOMPARE(calls.size(), 1);
+    QVERIFY(elsewhere.requests().isEmpty());
 }
 
 void TestHttp::requestsInFlight()

@@ -135,9 +135,6 @@ void TestParsers::commandLine_data()
     QTest::newRow("database") << u"--database /h/1.sqlite a.csv --database=/h/2.sqlite"_qs.split(
                                      u' ')
                               << u"x.test|p.test|a.csv|/h/2.sqlite"_qs;
-    QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
-    QTest::newRow("unknown option")
-        << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
     for (const QString& host : {u"http://h"_qs, u"h:"_qs, u"h:0"_qs, u"h:65536"_qs, u"h/x"_qs,
                                 u"u@h"_qs, u"h x"_qs, u""_qs})
         QTest::addRow("host \"%s\"", qPrintable(host))

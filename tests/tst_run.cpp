@@ -129,8 +129,8 @@ void TestRun::holdAndResume_data()
         << u"300"_qs << u"page hold page resume resume page"_qs << u"b=1 b=51 . - b=101 - b=151"_qs;
     QTest::newRow("failed page while held")
         << u"300"_qs << u"hold fail resume"_qs << u"b=1 . [timeout] - b=51"_qs;
-    QTest::newRow("the last page while held")
-        << u"60"_qs << u"page hold page resume"_qs << u"b=1 b=51 . end -"_qs;
+    QTest::newRow("the last page while held, then a new run")
+        << u"60"_qs << u"page hold page start page"_qs << u"b=1 b=51 . end b=1 b=51"_qs;
     QTest::newRow("held at b = 951")
         << u"5000"_qs << u"page "_qs.repeated(18) + u"hold page resume page"_qs
         << u"b=1 b=51 b=101 b=151 b=201 b=251 b=301 b=351 b=401 b=451 b=501 b=551 b=601 b=651 "
@@ -159,8 +159,8 @@ void TestRun::holdAndResume()
             seen.append(u"."_qs);
             continue;
         }
-        if (event == u"resume")
-            step = run.resume();
+        if (event == u"resume" || event == u"start")
+            step = event == u"start" ? run.start() : run.resume();
         else if (event == u"fail")
             step = run.requestFailed(u"timeout"_qs);
         else if (event == u"long") // ten results more than a page holds

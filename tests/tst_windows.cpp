@@ -24,7 +24,9 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -65,17 +67,20 @@ static void doubleClick(FlexGrid* grid, int row, bool onNumber)
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Stands in for the export reader: "b.a.b.csv" gives two links of b and one of a.
-static ImportResult byName(const QStringList& paths, const ImportProgress&, const ImportCancelled&)
+// Writes a link export: "b.a.b.csv" lists http://b.test/0, http://a.test/1, http://b.test/2;
+// "many.csv" 100 000 links of 12 001 hosts, some megabytes; "x.png" holds no text.
+static void writeExport(const QString& path)
 {
-    ImportResult result;
-    for (const QString& path : paths)
-        for (const QString& host : QFileInfo(path).completeBaseName().split(u'.'))
-            host == u"gone" ? result.problems.append({path, u"no such file"_qs})
-                            : result.tally.add(host, path);
-    for (int i = 0; paths.value(0).endsWith(u"/many.csv") && i < 12000; ++i)
-        result.tally.add(QString::number(i), paths[0]); // long totals, five-digit numbers
-    return result;
+    QFile file(path);
+    const QStringList hosts = QFileInfo(path).completeBaseName().split(u'.');
+    const bool many = hosts[0] == u"many";
+    if (!file.open(QIODevice::WriteOnly) || (path.endsWith(u".png") && file.write("\0", 1)))
+        return;
+    for (int k = 0; k < (many ? 100000 : hosts.size()); ++k)
+        file.write(
+            u"http://%1.test/%2\n"_qs.arg(many ? u'h' + QString::number(k % 12001) : hosts[k])
+                .arg(k)
+                .toUtf8());
 }
 
 class TestWindows : public QObject {
@@ -223,23 +228,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("dropped"); // in the test's folder; "sub" is a folder
         QTest::addColumn<QString>("onto");     // Text1, the window, or the window while a run walks
-        QTest::addColumn<QString>("seen");     // boxes, status line, grid
+        QTest::addColumn<QString>("seen");     // boxes, status line, grid, whether 查询 is on
         QTest::addColumn<QString>("exported"); // by the export label, if shown
         QTest::newRow("files")
-            << QStringList{u"gone.csv"_qs, u"b.a.b.csv"_qs, u"sub"_qs, u"a.c.txt"_qs} << u"Text1"_qs
-            << u"Warning:导入%1/gone.csv失败:no such file#已完成,共3个域名,5条链接,双击域名可列出"
-               u"链接#1|b|2个\n2|a|2个\n3|c|1个"_qs
+            << QStringList{u"x.png"_qs, u"b.a.b.csv"_qs, u"sub"_qs, u"a.c.csv"_qs} << u"Text1"_qs
+            << u"Warning:导入%1/x.png失败:它不是文本文件。#已完成,共3个域名,5条链接,双击域名可列"
+               u"出链接#1|b.test|2个\n2|a.test|2个\n3|c.test|1个#on"_qs
             << u"b.a.b外链域名.txt"_qs;
         QTest::newRow("nothing read")
-            << QStringList{u"gone.csv"_qs} << u"window"_qs
-            << u"Warning:导入%1/gone.csv失败:no such file#本工具能分析所有外链的前1000条#"_qs
+            << QStringList{u"x.png"_qs} << u"window"_qs
+            << u"Warning:导入%1/x.png失败:它不是文本文件。#本工具能分析所有外链的前1000条##on"_qs
             << QString();
         QTest::newRow("many") << QStringList{u"many.csv"_qs} << u"window"_qs
-                              << u"已完成,共12001个域名,12001条链接,双击域名可列出链接#1|many|"
-                                 u"1个\n2|0|1个\n3|1|1个"_qs
+                              << u"已完成,共12001个域名,100000条链接,双击域名可列出链接#1|h0.test|"
+                                 u"9个\n2|h1.test|9个\n3|h2.test|9个#on"_qs
                               << u"many外链域名.txt"_qs;
         QTest::newRow("while walking")
-            << QStringList{u"a.c.txt"_qs} << u"walking"_qs << u"正在初始化...#"_qs << QString();
+            << QStringList{u"a.c.csv"_qs} << u"walking"_qs << u"正在初始化...##off"_qs << QString();
     }
     void drop()
     {
@@ -249,15 +254,16 @@ private Q_SLOTS:
         QFETCH(QString, exported);
         QTemporaryDir folder;
         QDir(folder.path()).mkdir(u"sub"_qs);
-        form_->importReader = byName;
         form_->programFolder = folder.path();
         pages_.clear(); // a run walks on, its first page never answered
         if (onto == u"walking")
             QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         QMimeData files;
         QList<QUrl> urls;
-        for (const QString& name : dropped)
+        for (const QString& name : dropped) {
+            writeExport(folder.filePath(name));
             urls.append(QUrl::fromLocalFile(folder.filePath(name)));
+        }
         files.setUrls(urls);
         files.setText(urls.value(0).toString()); // as file managers offer it too
         QWidget* target = onto == u"Text1" ? child<QWidget>(onto) : form_.get();
@@ -266,13 +272,25 @@ private Q_SLOTS:
         QCOMPARE(enter.isAccepted(), onto != u"walking");
         QDropEvent drop({9, 9}, Qt::CopyAction, &files, Qt::LeftButton, {});
         QApplication::sendEvent(target, &drop);
-        QTRY_COMPARE((boxes() << child(u"Label1"_qs)->caption()
-                              << cells(child<FlexGrid>(u"tb1"_qs)).section(u'\n', 0, 2))
-                         .join(u'#'),
-                     QString(seen).replace(u"%1"_qs, folder.path()));
+        QStringList captions; // the status line after each step of the import's progress
+        if (auto* reading = form_->findChild<QFutureWatcherBase*>())
+            connect(reading, &QFutureWatcherBase::progressValueChanged, this,
+                    [&] { captions.append(child(u"Label1"_qs)->caption()); });
+        QTRY_COMPARE(
+            (boxes() << child(u"Label1"_qs)->caption()
+                     << cells(child<FlexGrid>(u"tb1"_qs)).section(u'\n', 0, 2)
+                     << (child<QWidget>(u"Command1"_qs)->isEnabled() ? u"on"_qs : u"off"_qs))
+                .join(u'#'),
+            QString(seen).replace(u"%1"_qs, folder.path()));
+        // A long import shows how far it has come.
+        if (dropped[0] == u"many.csv")
+            QVERIFY2(!captions.filter(QRegularExpression(u"导入中,进度:[1-9][0-9]?%"_qs)).isEmpty(),
+                     qPrintable(captions.join(u' ')));
+        QCOMPARE(child(u"Label3"_qs)->isVisible(), !exported.isEmpty());
+        if (exported.isEmpty())
+            return;
         QVERIFY(form_->rect().contains(child(u"Label3"_qs)->geometry()));
-        if (child(u"Label3"_qs)->isVisible())
-            QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
+        QTest::mouseClick(child(u"Label3"_qs), Qt::LeftButton);
         QCOMPARE(QDir(folder.path()).entryList({u"*.txt"_qs}).join(u','), exported);
     }
     void cancelImport_data()
@@ -389,6 +407,51 @@ private Q_SLOTS:
                      seen);
         form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
         QCOMPARE(child<GridMenu>(QString())->actions()[4]->isChecked(), entry == 4); // kept
+    }
+    void program_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "%e", "%p": the two services' hosts
+        // The exit code, then the options or the first line printed; or the service asked.
+        QTest::addColumn<QString>("seen");
+        QTest::newRow("help") << QStringList{u"--help"_qs}
+                              << u"0 -h, --help|-v, --version|--explorer <HOST[:PORT]>|"
+                                 u"--publisher <HOST[:PORT]>|--database <PATH>|FILE"_qs;
+        QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
+        QTest::newRow("unknown option")
+            << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
+        QTest::newRow("hosts") << QStringList{u"--publisher=%p"_qs, u"--explorer"_qs, u"%e"_qs}
+                               << u"GET ver=200912290|GET ver=200912290"_qs; // ours, its
+    }
+    void program()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, seen);
+        arguments.replaceInStrings(u"%e"_qs, explorer_->host());
+        QProcess ostrel;
+        QTemporaryDir data; // where its history goes, not the user's
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_DATA_HOME"_qs, data.path());
+        ostrel.setProcessEnvironment(environment);
+        ostrel.start(QStringLiteral(OSTREL_PROGRAM),
+                     arguments.replaceInStrings(u"%p"_qs, publisher_->host()));
+        if (arguments.size() == 3) { // its window opens and asks the publisher for the bulletin
+            QTRY_COMPARE(asked(u"/qzupdate/inlink/"_qs).join(u'|'), seen);
+            ostrel.kill();
+            QVERIFY(explorer_->requests().isEmpty() && ostrel.waitForFinished());
+            return;
+        }
+        QVERIFY(ostrel.waitForFinished(30'000));
+        QStringList shown; // an option or argument of the help, as far as its description
+        const QString out = QString::fromLocal8Bit(ostrel.readAllStandardOutput());
+        for (const QString& line : out.split(u'\n'))
+            if (line.startsWith(u"  ") && !line[2].isSpace())
+                shown.append(line.trimmed().section(u"  "_qs, 0, 0));
+        const QStringList err =
+            QString::fromLocal8Bit(ostrel.readAllStandardError()).split(u'\n').filter(u"ostrel:");
+        QCOMPARE(QString::number(ostrel.exitCode()) + u' ' +
+                     (shown.isEmpty() ? QString(out + err.value(0)).section(u'\n', 0, 0)
+                                      : shown.join(u'|')),
+                 seen);
     }
     void news()
     {

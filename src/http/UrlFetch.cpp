@@ -40,15 +40,18 @@ void urlfetch(QNetworkAccessManager& manager, QObject& target, const QString& ur
     // in a URL on the wire (spaces, non-ASCII letters) and leaves the rest alone.
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setRawHeader("If-Modified-Since", "0");
+    // spyHTTP looks at each redirect before it is followed, and follows it itself.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     if (method.compare(u"post", Qt::CaseInsensitive) == 0)
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/x-www-form-urlencoded"));
 
-    QNetworkReply* reply =
-        payload.isEmpty()
-            ? manager.sendCustomRequest(request, wireMethod(method))
-            : manager.sendCustomRequest(request, wireMethod(method), payload.toUtf8());
-    new spyHTTP(reply, target, handler, charset, limits); // owned by the reply
+    const QByteArray body = payload.toUtf8();
+    QNetworkReply* reply = payload.isEmpty()
+                               ? manager.sendCustomRequest(request, wireMethod(method))
+                               : manager.sendCustomRequest(request, wireMethod(method), body);
+    new spyHTTP(reply, target, handler, charset, limits, body); // owned by the reply
 }
 
 bool hasReplyHandler(const QObject& target, const QString& handler)

@@ -19,7 +19,8 @@ struct RequestLimits {
 // Starts one asynchronous request and returns at once. When the exchange ends, the method named
 // `handler` is called by name on `target` with (qint16 er, QString html): er = 0 and the body
 // decoded in `charset` for status 200, er = 1 and the status code as text for any other status,
-// er = 1 and a short reason when no status came (refused, reset, cut short, too large, too slow).
+// er = 1 and a short reason when no status came (refused, reset, cut short, too large, too slow,
+// or a redirect elsewhere). Redirects are followed only to the same scheme, host and port.
 // The handler is called exactly once per request, unless `target` is gone by then.
 //
 // `method` is sent as given, except that standard method names go on the wire in capitals; a
