@@ -149,11 +149,11 @@ void TestHistoryWindow::throughTheMenu()
     auto* snapshots = window->findChild<QTableView*>(u"snapshots"_qs);
     QCOMPARE(snapshots->model()->rowCount(), 2);
 
-    MessageBox::setAnswer(false);
+    MessageBox::setNextAnswers({-1});
     snapshots->selectRow(0);
     QTest::mouseClick(window->findChild<QPushButton*>(u"delete"_qs), Qt::LeftButton);
     QCOMPARE(snapshots->model()->rowCount(), 2);
-    MessageBox::setAnswer(true);
+    MessageBox::setNextAnswers({0});
     QTest::mouseClick(window->findChild<QPushButton*>(u"delete"_qs), Qt::LeftButton);
     QCOMPARE(snapshots->model()->rowCount(), 1);
     QCOMPARE(window->findChild<QLabel*>(u"summary"_qs)->text(), u"新增0个,丢失0个,保留2个"_qs);

@@ -158,34 +158,52 @@ void FlexGridModel::setAlignment(int col, Qt::Alignment alignment)
         Q_EMIT dataChanged(index(0, col - 1), index(committed_ - 2, col - 1));
 }
 
+void FlexGridModel::setRowLook(std::function<RowLook(const QString&)> look)
+{
+    look_ = std::move(look);
+    refreshLooks();
+}
+
+void FlexGridModel::refreshLooks()
+{
+    if (committed_ > 1 && cols_ > 1)
+        Q_EMIT dataChanged(index(0, 0), index(committed_ - 2, cols_ - 2),
+                           {Qt::FontRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+}
+
 void FlexGridModel::setMarks(QSet<QString> names, const QString& note)
 {
     marks_ = std::move(names);
     markNote_ = note;
-    if (committed_ > 1 && cols_ > 1)
-        Q_EMIT dataChanged(index(0, 0), index(committed_ - 2, 0));
+    refreshLooks();
 }
 
 QVariant FlexGridModel::cellData(int row, int col, int role) const
 {
-    if (row > 0 && col == 1 && !marks_.isEmpty() && marks_.contains(cells_[row][col])) {
-        switch (role) {
-        case Qt::ToolTipRole:
-        case Qt::AccessibleDescriptionRole:
-            return markNote_;
-        case Qt::FontRole: {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        case Qt::BackgroundRole:
-            return QColor(0xdc, 0xf5, 0xd4);
-        default:
-            break;
-        }
-    }
     if (role == Qt::DisplayRole)
         return shownText(cells_[row][col]);
+    if ((role == Qt::FontRole || role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole ||
+         role == Qt::BackgroundRole) &&
+        row > 0 && col > 0 && (look_ || !marks_.isEmpty())) {
+        const RowLook look = look_ ? look_(cells_[row][1]) : RowLook{};
+        const bool marked = col == 1 && !marks_.isEmpty() && marks_.contains(cells_[row][1]);
+        if (role == Qt::BackgroundRole)
+            return marked ? QVariant(QColor(0xdc, 0xf5, 0xd4)) : QVariant();
+        if (role != Qt::FontRole) {
+            const QString note =
+                marked ? (look.note.isEmpty() ? markNote_ : markNote_ + u',' + look.note)
+                       : look.note;
+            return note.isEmpty() ? QVariant() : note;
+        }
+        if (!look.struck && !marked)
+            return {};
+        // Only the strike and the weight are set: the view takes the rest from its own font.
+        QFont font;
+        font.setStrikeOut(look.struck);
+        if (marked)
+            font.setBold(true);
+        return font;
+    }
     if (role == Qt::TextAlignmentRole) {
         if (alignments_[col])
             return int(alignments_[col]);

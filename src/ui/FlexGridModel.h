@@ -8,7 +8,15 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
+
+// How a row is shown beyond its texts, decided by its name (column 1): struck through, and a note
+// that its cells give as their tooltip and accessible description.
+struct RowLook {
+    bool struck = false;
+    QString note;
+};
 
 // The cells of a FlexGrid, addressed by row and column from 0. The view sees row 0 as its
 // horizontal header and column 0 as its vertical header, so model row r is cell row r + 1. Rows
@@ -42,8 +50,13 @@ public:
     // Reorders the rows below the fixed row by the generic order of column `col`.
     void sortRows(int col, bool descending);
     void setAlignment(int col, Qt::Alignment alignment); // none: general
+
+    // Asked for each row as it is drawn, by the row's name; refreshLooks() redraws them all.
+    void setRowLook(std::function<RowLook(const QString&)> look);
+    void refreshLooks();
     // Marks the rows whose name (column 1) is in `names`: the name's cell is drawn bold on a light
-    // green ground and gives `note` as its tooltip and accessible description. Until clear().
+    // green ground, and `note` goes before the row's own in its tooltip and accessible
+    // description. Until clear().
     void setMarks(QSet<QString> names, const QString& note);
 
 private:
@@ -54,6 +67,7 @@ private:
     std::vector<QStringList> cells_;
     std::vector<Qt::Alignment> alignments_;
     bool flushQueued_ = false;
+    std::function<RowLook(const QString&)> look_;
     QSet<QString> marks_;
     QString markNote_;
 };

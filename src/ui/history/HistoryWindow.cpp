@@ -239,9 +239,9 @@ void HistoryWindow::deleteSnapshot()
     if (!current.isValid())
         return;
     const SnapshotInfo& info = snapshots_[current.row()];
-    if (!MessageBox::ask(this,
-                         QStringLiteral("删除%1的快照(%2)?").arg(timeText(info), sourceText(info)),
-                         QStringLiteral("删除")))
+    if (MessageBox::ask(this,
+                        QStringLiteral("删除%1的快照(%2)?").arg(timeText(info), sourceText(info)),
+                        QStringLiteral("删除"), {QStringLiteral("删除")}) != 0)
         return;
     if (!store_.remove(info.id)) {
         MessageBox::show(this, QStringLiteral("删除快照失败:") + store_.lastError(),

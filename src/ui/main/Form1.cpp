@@ -4,6 +4,7 @@
 
 #include "Form1.h"
 
+#include "analysis/DisavowMarks.h"
 #include "analysis/HostListExport.h"
 #include "analysis/SnapshotSite.h"
 #include "platform/Twips.h"
@@ -21,6 +22,7 @@
 #include "ui/WindowPlacement.h"
 #include "ui/history/HistoryControl.h"
 #include "ui/links/Form2.h"
+#include "ui/main/DisavowActions.h"
 #include "ui/suggest/Form3.h"
 
 #include <QCloseEvent>
@@ -112,6 +114,7 @@ void Form1::createControls()
 
     tb1 = new FlexGrid(1, 3, this);
     tb1->setObjectName(QStringLiteral("tb1"));
+    tb1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tb1->setFont(simSunFont(9));
     tb1->setAccessibleName(QStringLiteral("外链域名"));
     tb1->setAccessibleDescription(
@@ -124,6 +127,11 @@ void Form1::createControls()
     tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
     });
+    disavowMarks_ = std::make_unique<MemoryDisavowMarks>();
+    disavow_ = new DisavowActions(
+        this, tb1, tb1Menu, disavowMarks_.get(),
+        [this] { return (rowsSite_.isEmpty() ? Text1->text() : rowsSite_).trimmed().toLower(); },
+        [this] { return exportFolder(); });
     tb1Menu->addSeparator();
     groupByDomain_ = tb1Menu->addAction(QStringLiteral("按主域名合并"));
     groupByDomain_->setCheckable(true);
@@ -254,6 +262,7 @@ void Form1::onCommand1Clicked()
     currentDomain.clear();
     importedName_.reset();
     importedFiles_.clear();
+    rowsSite_.clear();
     Label1->move(twipsToPixels(statusLeft), Label1->y());
     Command1->setEnabled(false);
     Command2->setEnabled(true);
@@ -368,6 +377,7 @@ void Form1::useHistory(const QString& path)
 
 void Form1::showRows(QList<QStringList> rows)
 {
+    rowsSite_ = importedName_.value_or(Text1->text());
     tb1->setRows(1);
     for (QStringList& row : rows)
         tb1->addRow(std::move(row));
@@ -415,6 +425,12 @@ void Form1::showRegrouped(const RunStep& step)
     showRows(step.rows);
 }
 
+QString Form1::exportFolder() const
+{
+    return hostListFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                  : programFolder);
+}
+
 void Form1::onLabel3Clicked()
 {
     // The host list is made at the end of a run or an import: exporting before then would
@@ -425,9 +441,7 @@ void Form1::onLabel3Clicked()
         return;
     }
     const QString site = importedName_.value_or(Text1->text());
-    const QString folder = hostListFolder(
-        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
-    const HostListExport saved = exportHostList(folder, site, run.domainStr);
+    const HostListExport saved = exportHostList(exportFolder(), site, run.domainStr);
     if (!saved.ok) {
         MessageBox::show(
             this, QStringLiteral("导出到") + saved.path + QStringLiteral("失败:") + saved.reason,
@@ -463,6 +477,9 @@ void Form1::showLinkList(const QString& host, const QStringList& links, const Li
             // The publisher asked to be named as where the visit came from.
             linkto(link + QStringLiteral("#From:") + endpoints_.publisherHost);
         });
+        connect(form2_.get(), &Form2::disavowRequested, disavow_, &DisavowActions::disavowLink);
+        form2_->setRowLook([this](const QString& link) { return disavow_->look(link); });
+        connect(disavow_, &DisavowActions::marksChanged, form2_.get(), &Form2::refreshLooks);
     }
     form2_->showLinks(host, links, more);
 }

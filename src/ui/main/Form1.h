@@ -18,6 +18,8 @@
 #include <optional>
 
 class CaptionLabel;
+class DisavowActions;
+class DisavowMarks;
 class QAction;
 class FlexGrid;
 class GridMenu;
@@ -107,6 +109,7 @@ private:
     void showImportProgress(int percent);
     void importEnded(const QStringList& paths, ImportResult result);
 
+    QString exportFolder() const;
     void onLabel3Clicked();
     void onTb1DoubleClicked();
     void showLinkList(const QString& host, const QStringList& links, const LinkColumns& more);
@@ -127,6 +130,8 @@ private:
     // The name the host list is exported under while the grid shows an import, instead of the
     // site text.
     std::optional<QString> importedName_;
+    // The site the rows on show are of: their disavow marks are kept under it.
+    QString rowsSite_;
 
     QLineEdit* Text1;
     QPushButton* Command1;
@@ -140,6 +145,8 @@ private:
     CaptionLabel* Label3;
     QAction* groupByDomain_;   // "按主域名合并" in the grid's menu
     QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
+    std::unique_ptr<DisavowMarks> disavowMarks_;
+    DisavowActions* disavow_;
     GridMenu* tb1Menu_;
     HistoryControl* history_ = nullptr;
     QStringList importedFiles_; // the names of the files the grid's import read, else empty
