@@ -41,6 +41,9 @@ namespace {
 
 // Where the status line starts, under the site box, unless its text is too long for that.
 constexpr int statusLeft = 1320;
+// The grid's host and count columns as designed, in twips.
+constexpr int hostColWidth = 4400;
+constexpr int countColWidth = 600;
 
 // The user's choice of rows by registrable domain, kept across runs and restarts.
 const QString groupByDomainKey = QStringLiteral("hostList/groupByDomain");
@@ -211,8 +214,8 @@ void Form1::formLoad()
     tb1->setColAlignment(1, 0);
     tb1->setColAlignment(2, 0);
     tb1->setColWidth(0, 500);
-    tb1->setColWidth(1, 4400);
-    tb1->setColWidth(2, 600);
+    tb1->setColWidth(1, hostColWidth);
+    tb1->setColWidth(2, countColWidth);
     urlfetch(QStringLiteral("http://") + endpoints_.publisherHost +
                  QStringLiteral("/qzupdate/inlink/?ver=") + QString::number(ver),
              QStringLiteral("GET"), QString(), QStringLiteral("GB2312"),
@@ -377,6 +380,18 @@ void Form1::useHistory(const QString& path)
 
 void Form1::showRows(QList<QStringList> rows)
 {
+    // A count is shown whole: when the widest needs more than the count column was made for, the
+    // column takes it from the host column beside it, which has room to spare. Counts differ in
+    // their digits, so the longest is the widest.
+    const QString* widest = nullptr;
+    for (const QStringList& row : rows)
+        if (row.size() > 2 && (!widest || row[2].size() > widest->size()))
+            widest = &row[2];
+    const int countWidth =
+        std::max(countColWidth,
+                 widest ? pixelsToTwips(tb1->fontMetrics().horizontalAdvance(*widest) + 8) : 0);
+    tb1->setColWidth(1, hostColWidth + countColWidth - countWidth);
+    tb1->setColWidth(2, countWidth);
     rowsSite_ = importedName_.value_or(Text1->text());
     tb1->setRows(1);
     for (QStringList& row : rows)
