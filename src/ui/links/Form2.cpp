@@ -134,12 +134,14 @@ void Form2::fitGrid()
                                       grid.topLeft());
     setTwipsGeometry(tb1, grid.x(), grid.y(), size.width(), size.height());
     // The column takes what the grid has become, which is whole pixels. Columns after the link
-    // share half of it, so the link stays the widest.
+    // share half of it, so the link stays the widest; each is a pixel short, as each is rounded
+    // to whole pixels on its own and together they would spill past the grid.
     const int room = fillingColumnWidth(twipsGeometry(tb1).width(), tb1->ColWidth(0));
     const int more = tb1->Cols() - 2;
-    tb1->setColWidth(1, more > 0 ? room - room / 2 : room);
+    const int each = more > 0 ? room / 2 / more - 15 : 0;
+    tb1->setColWidth(1, room - more * (each + 15));
     for (int c = 2; c < tb1->Cols(); ++c)
-        tb1->setColWidth(c, room / 2 / more);
+        tb1->setColWidth(c, each);
 }
 
 void Form2::onTb1DoubleClicked()
