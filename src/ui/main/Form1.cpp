@@ -392,7 +392,7 @@ void Form1::showRows(QList<QStringList> rows)
     tb1->setColWidth(2, countWidth);
     rowsSite_ = importedFiles_.isEmpty()
                     ? runSite(Text1->text())
-                    : importSite(Text1->text(), QString(), importedFiles_.front());
+                    : importSite(Text1->text(), targetDomain(run.dict), importedFiles_.front());
     tb1->setRows(1);
     for (QStringList& row : rows)
         tb1->addRow(std::move(row));
