@@ -21,6 +21,7 @@
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/history/HistoryControl.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/links/Form2.h"
 #include "ui/main/DisavowActions.h"
 #include "ui/suggest/Form3.h"
@@ -245,6 +246,9 @@ void Form1::closeEvent(QCloseEvent* event)
         form2_->close();
     if (form3_)
         form3_->close();
+    // The history window is a window of its own too: left open, it would keep the program up.
+    if (history_ && history_->window())
+        history_->window()->close();
     event->accept();
 }
 
