@@ -71,8 +71,8 @@ static ImportResult byName(const QStringList& paths, const ImportProgress&, cons
     ImportResult result;
     for (const QString& path : paths)
         for (const QString& host : QFileInfo(path).completeBaseName().split(u'.'))
-            host == u"gone" ? result.problems.append({path, u"no such file"_qs})
-                            : result.tally.add(host, path);
+            host.startsWith(u"gone") ? result.problems.append({path, u"no such file"_qs})
+                                     : result.tally.add(host, path);
     for (int i = 0; paths.value(0).endsWith(u"/many.csv") && i < 12000; ++i)
         result.tally.add(QString::number(i), paths[0]); // long totals, five-digit numbers
     return result;
@@ -234,6 +234,16 @@ private Q_SLOTS:
             << QStringList{u"gone.csv"_qs} << u"window"_qs
             << u"Warning:导入%1/gone.csv失败:no such file#本工具能分析所有外链的前1000条#"_qs
             << QString();
+        QTest::newRow("many failing")
+            << QStringList{u"gone1"_qs, u"gone\n2"_qs, u"gone3"_qs, u"gone4"_qs,
+                           u"gone5"_qs, u"gone6"_qs,   u"gone7"_qs}
+            << u"window"_qs
+            << u"Warning:导入%1/gone1失败:no such file\n导入%1/gone\uFFFD2失败:no such "
+               u"file\n导入%1/gone3失败"
+               u":no such file\n导入%1/gone4失败:no such file\n导入%1/gone5失败:no such "
+               u"file\n另有2个文"
+               u"件导入失败#本工具能分析所有外链的前1000条#"_qs
+            << QString();
         QTest::newRow("many") << QStringList{u"many.csv"_qs} << u"window"_qs
                               << u"已完成,共12001个域名,12001条链接,双击域名可列出链接#1|many|"
                                  u"1个\n2|0|1个\n3|1|1个"_qs
@@ -392,18 +402,33 @@ private Q_SLOTS:
     }
     void news()
     {
-        const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/");
+        const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/<b>{Q|Z}C" +
+                                  QByteArray("\r\n").repeated(6) + QByteArray(300, ' ') + "D" +
+                                  QByteArray(300, 'W'));
         publisher_->setScript([bulletin](auto&) { return HttpFixture::Reply::answer(bulletin); });
         // A window that asks anew, of a version older than the bulletin's, which is in GB2312.
         form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
-        QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption(),
-                     u"新|B"_qs);
+        QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption() + u'|' +
+                         child(u"news2"_qs)->caption().left(4),
+                     u"新|B|C\uFFFD\uFFFD\uFFFD"_qs);
+        // One line each, and none over another label.
+        QCOMPARE(child(u"news1"_qs)->toolTip(), u"<p>http://b.example/&lt;b&gt;</p>"_qs);
+        const QStringList labels{u"news0"_qs, u"news1"_qs,  u"news2"_qs,
+                                 u"news3"_qs, u"Label2"_qs, u"copyright"_qs};
+        for (const QString& one : labels)
+            for (const QString& other : labels)
+                QVERIFY2(one == other ||
+                             !child(one)->geometry().intersects(child(other)->geometry()),
+                         qPrintable(one + u' ' + other));
+        for (const QString& one : labels.first(4)) // and all under the grid
+            QVERIFY(child(one)->geometry().right() <=
+                    child<QWidget>(u"tb1"_qs)->geometry().right());
         QCOMPARE(asked(u"/qzupdate/inlink/"_qs).last(), u"GET ver=200912290"_qs);
         QVERIFY(!child<QWidget>(u"Command1"_qs)->isEnabled());
         QTest::mouseClick(child(u"news0"_qs), Qt::LeftButton); // it has no link
         QVERIFY(opened_.isEmpty());
         QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
-        QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
+        QCOMPARE(opened_, QStringList{u"http://b.example/%3Cb%3E"_qs});
     }
     void linkto_data()
     {
