@@ -147,12 +147,42 @@ void TestImport::import_data()
         << u"bbb.test=1240: ; ccc.test: https://ccc.test/a https://ccc.test/b; ddd.test: "
            u"https://ddd.test/"_qs
         << QString() << QString();
-    QTest::newRow("console top target pages")
+    // Only the site's own pages, with the console's names, with names of another language beside
+    // counts, and beside an anchor; a list of one site's pages beside a number is still read.
+    const QString own = u"它列出的是本站自己的网页(被链接的页面),不是链接到本站的网页。"_qs;
+    QTest::newRow("the site's own pages")
         << QByteArrayList{"Target page,Incoming links,Linking sites\r\nhttps://own.test/,\"2,100\","
                           "80\r\n" +
-                          QByteArray("https://own.test/a,340,25\r\n").repeated(70)}
-        << QString() << u"0 它列出的是本站自己的网页(被链接的页面),不是链接到本站的网页。"_qs
-        << QString();
+                              QByteArray("https://own.test/a,340,25\r\n").repeated(70),
+                          "热门网页,外部链接,链接来源\nhttps://own.test/,\"2,100\",80\nhttps://"
+                          "own.test/a,3,2\n",
+                          "Target URL,Anchor\nhttps://own.test/,x\nhttps://own.test/b,y\n",
+                          "id,page\n1,https://own.test/\n2,https://own.test/a\n3,https://own.test/"
+                          "b\n"}
+        << u"own.test: https://own.test/ https://own.test/a https://own.test/b"_qs
+        << u"0 %1; 1 %1; 2 %1"_qs.arg(own) << QString();
+    QTest::newRow("referring domains: names, counts, no header")
+        << QByteArrayList{"Referring domain\tBacklinks\nBBB.test\t1 240 "
+                          "000\nu@Shop.test:8080\t1,24\n"
+                          "bbb.test./\t0\nggg.test\t0\n한국.kr\t2\nccc.test\t7\nhttp://x.test/"
+                          "\t5\n10.0.0.1\t5\n"
+                          "localhost\t5\nb.test:x\t5\n",
+                          "Domain ascore,Domain,Backlinks,IP,Country,First seen,Last "
+                          "seen\n35,ddd.test,"
+                          "17,10.0.0.1,de,2025-03-01,2026-11-01\n",
+                          "eee.test\nfff.test:8080\n"}
+        << u"bbb.test=1240000: ; shop.test=1: ; ggg.test=1: ; 한국.kr=2: ; ccc.test=7: ; "
+           u"ddd.test=17: ; "
+           u"eee.test=1: ; fff.test=1: "_qs
+        << QString() << QString();
+    QTest::newRow("rel as words, as flags, beside a domain")
+        << QByteArrayList{"source_url,rel\nhttps://r.test/1, ugc nofollow \n",
+                          "Source URL,Dofollow\nhttps://r.test/2,FALSE\nhttps://r.test/3,true\n",
+                          "Source url,Target url,Anchor,Nofollow,Domain\nhttps://r.test/4,"
+                          "https://own.test/,hi,true,r.test\n"}
+        << u"r.test: https://r.test/1[||ugc nofollow] https://r.test/2[||nofollow] "
+           u"https://r.test/3[||] https://r.test/4[hi|https://own.test/|nofollow]"_qs
+        << QString() << QString();
     QTest::newRow("unknown header, GB18030")
         << QByteArrayList{"\xB1\xEA\xCC\xE2,\xB5\xD8\xD6\xB7\nx,http://d.test/\xD2\xB3\xC3\xE6\n"
                           "y,http://d.test/\n"}

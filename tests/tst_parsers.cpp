@@ -132,9 +132,6 @@ void TestParsers::commandLine_data()
     QTest::newRow("hosts and files")
         << u"a.csv --explorer 127.0.0.1:8700 --publisher=Pub.Example b.txt -- -d.csv"_qs.split(u' ')
         << u"127.0.0.1:8700|Pub.Example|a.csv,b.txt,-d.csv"_qs;
-    QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
-    QTest::newRow("unknown option")
-        << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
     for (const QString& host : {u"http://h"_qs, u"h:"_qs, u"h:0"_qs, u"h:65536"_qs, u"h/x"_qs,
                                 u"u@h"_qs, u"h x"_qs, u""_qs})
         QTest::addRow("host \"%s\"", qPrintable(host))

@@ -571,6 +571,10 @@ ImportResult importLinkExports(const QStringList& paths, const ImportProgress& p
             return {};
     }
     reader.finish();
+    // Each host's list is found here, on the reader's thread, rather than on the window's when
+    // it first shows a count.
+    if (result.tally.hostCount() > 0)
+        result.tally.linkCount(0);
     if (progress)
         progress(total, total);
     return result;

@@ -282,11 +282,35 @@ void FlexGrid::syncView() const
     self->updateGeometries();
 }
 
+QList<int> FlexGrid::chosenRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.append(index.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty() && Row() >= 1)
+        rows.append(Row());
+    return rows;
+}
+
 void FlexGrid::copyRow() const
 {
-    const QString text = Row() >= 1 ? TextMatrix(Row(), 1) : QString();
-    if (!text.isEmpty())
-        QGuiApplication::clipboard()->setText(text);
+    QStringList names;
+    for (int row : chosenRows())
+        if (!TextMatrix(row, 1).isEmpty())
+            names.append(TextMatrix(row, 1));
+    if (!names.isEmpty())
+        QGuiApplication::clipboard()->setText(names.join(u'\n'));
+}
+
+void FlexGrid::setRowLook(std::function<RowLook(const QString&)> look)
+{
+    model_->setRowLook(std::move(look));
+}
+
+void FlexGrid::refreshLooks()
+{
+    model_->refreshLooks();
 }
 
 void FlexGrid::keyPressEvent(QKeyEvent* event)
@@ -346,7 +370,12 @@ void FlexGrid::contextMenuEvent(QContextMenuEvent* event)
         return;
     }
     const int row = rowAt(viewport()->mapFromGlobal(event->globalPos()).y()) + 1;
-    setRow(row);
+    // A click on one of several chosen rows opens the menu for all of them.
+    if (row >= 1 && row < Rows() && selectionModel()->isRowSelected(row - 1))
+        selectionModel()->setCurrentIndex(model_->index(row - 1, std::max(col_ - 1, 0)),
+                                          QItemSelectionModel::NoUpdate);
+    else
+        setRow(row);
     Q_EMIT menuRequested(row, event->globalPos());
 }
 

@@ -4,9 +4,9 @@
 
 #pragma once
 
-#include <QTableView>
+#include "FlexGridModel.h"
 
-class FlexGridModel;
+#include <QTableView>
 
 // The table both windows show their lists in (`tb1`). Cells are texts addressed by row and
 // column from 0; row 0 and column 0 are fixed: row 0 is drawn as the horizontal header and
@@ -58,9 +58,17 @@ public:
     // top), 9 is general: numbers to the right, texts to the left.
     void setColAlignment(int col, int code);
 
-    // Puts the text of the current row that names it (column 1: the host, the link) on the
-    // clipboard, without its number or count; Ctrl+C does the same. An empty one is not copied.
+    // The rows the user has chosen, top to bottom: those selected, else the current one; none
+    // before the user has chosen any.
+    QList<int> chosenRows() const;
+    // Puts the text that names each chosen row (column 1: the host, the link) on the clipboard,
+    // one a line, without its number or count; Ctrl+C does the same. Empty ones are left out.
     void copyRow() const;
+
+    // How each row is shown beyond its texts (see RowLook); refreshLooks() after what decides it
+    // has changed.
+    void setRowLook(std::function<RowLook(const QString&)> look);
+    void refreshLooks();
 
     // The first scrolling row in view (1 when the list is at its start).
     int TopRow() const;

@@ -7,6 +7,7 @@
 #include "platform/GenericSort.h"
 #include "ui/ShownText.h"
 
+#include <QFont>
 #include <QTimer>
 
 #include <algorithm>
@@ -155,10 +156,36 @@ void FlexGridModel::setAlignment(int col, Qt::Alignment alignment)
         Q_EMIT dataChanged(index(0, col - 1), index(committed_ - 2, col - 1));
 }
 
+void FlexGridModel::setRowLook(std::function<RowLook(const QString&)> look)
+{
+    look_ = std::move(look);
+    refreshLooks();
+}
+
+void FlexGridModel::refreshLooks()
+{
+    if (committed_ > 1 && cols_ > 1)
+        Q_EMIT dataChanged(index(0, 0), index(committed_ - 2, cols_ - 2),
+                           {Qt::FontRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+}
+
 QVariant FlexGridModel::cellData(int row, int col, int role) const
 {
     if (role == Qt::DisplayRole)
         return shownText(cells_[row][col]);
+    if ((role == Qt::FontRole || role == Qt::ToolTipRole ||
+         role == Qt::AccessibleDescriptionRole) &&
+        look_ && row > 0 && col > 0) {
+        const RowLook look = look_(cells_[row][1]);
+        if (role != Qt::FontRole)
+            return look.note.isEmpty() ? QVariant() : look.note;
+        if (!look.struck)
+            return {};
+        // Only the strike is set: the view takes everything else from its own font.
+        QFont struck;
+        struck.setStrikeOut(true);
+        return struck;
+    }
     if (role == Qt::TextAlignmentRole) {
         if (alignments_[col])
             return int(alignments_[col]);

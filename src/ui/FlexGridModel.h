@@ -7,7 +7,15 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
+
+// How a row is shown beyond its texts, decided by its name (column 1): struck through, and a note
+// that its cells give as their tooltip and accessible description.
+struct RowLook {
+    bool struck = false;
+    QString note;
+};
 
 // The cells of a FlexGrid, addressed by row and column from 0. The view sees row 0 as its
 // horizontal header and column 0 as its vertical header, so model row r is cell row r + 1. Rows
@@ -42,6 +50,10 @@ public:
     void sortRows(int col, bool descending);
     void setAlignment(int col, Qt::Alignment alignment); // none: general
 
+    // Asked for each row as it is drawn, by the row's name; refreshLooks() redraws them all.
+    void setRowLook(std::function<RowLook(const QString&)> look);
+    void refreshLooks();
+
 private:
     QVariant cellData(int row, int col, int role) const;
 
@@ -50,4 +62,5 @@ private:
     std::vector<QStringList> cells_;
     std::vector<Qt::Alignment> alignments_;
     bool flushQueued_ = false;
+    std::function<RowLook(const QString&)> look_;
 };

@@ -32,9 +32,10 @@ Form2::Form2()
     tb1->setFont(simSunFont(9));
     setTwipsGeometry(tb1, 120, 120, 9495, 5295);
     connect(tb1, &FlexGrid::DblClick, this, &Form2::onTb1DoubleClicked);
-    (new GridMenu(tb1))->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
-        onTb1DoubleClicked();
-    });
+    auto* menu = new GridMenu(tb1);
+    menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] { onTb1DoubleClicked(); });
+    menu->addRowAction(QStringLiteral("拒绝此链接"),
+                       [this] { Q_EMIT disavowRequested(tb1->TextMatrix(tb1->Row(), 1)); });
     // Escape closes it, as it closes any secondary window.
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
@@ -57,6 +58,16 @@ void Form2::showLinks(const QString& host, const QStringList& links, const LinkC
     setWindowTitle(shownText(host));
     fillList(links, more);
     show();
+}
+
+void Form2::setRowLook(std::function<RowLook(const QString&)> look)
+{
+    tb1->setRowLook(std::move(look));
+}
+
+void Form2::refreshLooks()
+{
+    tb1->refreshLooks();
 }
 
 void Form2::formLoad()
@@ -123,12 +134,14 @@ void Form2::fitGrid()
                                       grid.topLeft());
     setTwipsGeometry(tb1, grid.x(), grid.y(), size.width(), size.height());
     // The column takes what the grid has become, which is whole pixels. Columns after the link
-    // share half of it, so the link stays the widest.
+    // share half of it, so the link stays the widest; each is a pixel short, as each is rounded
+    // to whole pixels on its own and together they would spill past the grid.
     const int room = fillingColumnWidth(twipsGeometry(tb1).width(), tb1->ColWidth(0));
     const int more = tb1->Cols() - 2;
-    tb1->setColWidth(1, more > 0 ? room - room / 2 : room);
+    const int each = more > 0 ? room / 2 / more - 15 : 0;
+    tb1->setColWidth(1, room - more * (each + 15));
     for (int c = 2; c < tb1->Cols(); ++c)
-        tb1->setColWidth(c, room / 2 / more);
+        tb1->setColWidth(c, each);
 }
 
 void Form2::onTb1DoubleClicked()

@@ -4,6 +4,8 @@
 
 #pragma once
 
+#include "ui/FlexGridModel.h"
+
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -30,9 +32,15 @@ public:
     // stays the first column; `more` adds its columns after it.
     void showLinks(const QString& host, const QStringList& links, const LinkColumns& more = {});
 
+    // How each link is shown beyond its text; refreshLooks() after what decides it has changed.
+    void setRowLook(std::function<RowLook(const QString&)> look);
+    void refreshLooks();
+
 Q_SIGNALS:
     // A double-click on a link or its number.
     void linkChosen(const QString& link);
+    // "拒绝此链接" in a link's menu.
+    void disavowRequested(const QString& link);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -4,6 +4,7 @@
 
 #include "Form1.h"
 
+#include "analysis/DisavowMarks.h"
 #include "analysis/HostListExport.h"
 #include "platform/PlainText.h"
 #include "platform/Twips.h"
@@ -19,6 +20,7 @@
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/links/Form2.h"
+#include "ui/main/DisavowActions.h"
 #include "ui/suggest/Form3.h"
 
 #include <QCloseEvent>
@@ -41,6 +43,9 @@ constexpr int newsWidth = 2800;
 
 // Where the status line starts, under the site box, unless its text is too long for that.
 constexpr int statusLeft = 1320;
+// The grid's host and count columns as designed, in twips.
+constexpr int hostColWidth = 4400;
+constexpr int countColWidth = 600;
 
 // The user's choice of rows by registrable domain, kept across runs and restarts.
 const QString groupByDomainKey = QStringLiteral("hostList/groupByDomain");
@@ -114,6 +119,7 @@ void Form1::createControls()
 
     tb1 = new FlexGrid(1, 3, this);
     tb1->setObjectName(QStringLiteral("tb1"));
+    tb1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tb1->setFont(simSunFont(9));
     tb1->setAccessibleName(QStringLiteral("外链域名"));
     tb1->setAccessibleDescription(
@@ -126,6 +132,11 @@ void Form1::createControls()
     tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
     });
+    disavowMarks_ = std::make_unique<MemoryDisavowMarks>();
+    disavow_ = new DisavowActions(
+        this, tb1, tb1Menu, disavowMarks_.get(),
+        [this] { return (rowsSite_.isEmpty() ? Text1->text() : rowsSite_).trimmed().toLower(); },
+        [this] { return exportFolder(); });
     tb1Menu->addSeparator();
     groupByDomain_ = tb1Menu->addAction(QStringLiteral("按主域名合并"));
     groupByDomain_->setCheckable(true);
@@ -205,8 +216,8 @@ void Form1::formLoad()
     tb1->setColAlignment(1, 0);
     tb1->setColAlignment(2, 0);
     tb1->setColWidth(0, 500);
-    tb1->setColWidth(1, 4400);
-    tb1->setColWidth(2, 600);
+    tb1->setColWidth(1, hostColWidth);
+    tb1->setColWidth(2, countColWidth);
     urlfetch(QStringLiteral("http://") + endpoints_.publisherHost +
                  QStringLiteral("/qzupdate/inlink/?ver=") + QString::number(ver),
              QStringLiteral("GET"), QString(), QStringLiteral("GB2312"),
@@ -255,6 +266,7 @@ void Form1::onCommand1Clicked()
 {
     currentDomain.clear();
     importedName_.reset();
+    rowsSite_.clear();
     Label1->move(twipsToPixels(statusLeft), Label1->y());
     Command1->setEnabled(false);
     Command2->setEnabled(true);
@@ -354,6 +366,19 @@ void Form1::endRun(QList<QStringList> rows)
 
 void Form1::showRows(QList<QStringList> rows)
 {
+    // A count is shown whole: when the widest needs more than the count column was made for, the
+    // column takes it from the host column beside it, which has room to spare. Counts differ in
+    // their digits, so the longest is the widest.
+    const QString* widest = nullptr;
+    for (const QStringList& row : rows)
+        if (row.size() > 2 && (!widest || row[2].size() > widest->size()))
+            widest = &row[2];
+    const int countWidth =
+        std::max(countColWidth,
+                 widest ? pixelsToTwips(tb1->fontMetrics().horizontalAdvance(*widest) + 8) : 0);
+    tb1->setColWidth(1, hostColWidth + countColWidth - countWidth);
+    tb1->setColWidth(2, countWidth);
+    rowsSite_ = importedName_.value_or(Text1->text());
     tb1->setRows(1);
     for (QStringList& row : rows)
         tb1->addRow(std::move(row));
@@ -399,6 +424,12 @@ void Form1::showRegrouped(const RunStep& step)
     showRows(step.rows);
 }
 
+QString Form1::exportFolder() const
+{
+    return hostListFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                  : programFolder);
+}
+
 void Form1::onLabel3Clicked()
 {
     // The host list is made at the end of a run or an import: exporting before then would
@@ -409,9 +440,7 @@ void Form1::onLabel3Clicked()
         return;
     }
     const QString site = importedName_.value_or(Text1->text());
-    const QString folder = hostListFolder(
-        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
-    const HostListExport saved = exportHostList(folder, site, run.domainStr);
+    const HostListExport saved = exportHostList(exportFolder(), site, run.domainStr);
     if (!saved.ok) {
         MessageBox::show(
             this, QStringLiteral("导出到") + saved.path + QStringLiteral("失败:") + saved.reason,
@@ -440,6 +469,9 @@ void Form1::onTb1DoubleClicked()
             // The publisher asked to be named as where the visit came from.
             linkto(link + QStringLiteral("#From:") + endpoints_.publisherHost);
         });
+        connect(form2_.get(), &Form2::disavowRequested, disavow_, &DisavowActions::disavowLink);
+        form2_->setRowLook([this](const QString& link) { return disavow_->look(link); });
+        connect(disavow_, &DisavowActions::marksChanged, form2_.get(), &Form2::refreshLooks);
     }
     // A host the tally never met (no run yet, or a run still walking) shows an empty list.
     form2_->showLinks(currentDomain, run.linksOf(currentDomain),

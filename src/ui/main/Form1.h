@@ -18,6 +18,8 @@
 #include <optional>
 
 class CaptionLabel;
+class DisavowActions;
+class DisavowMarks;
 class QAction;
 class FlexGrid;
 class Form2;
@@ -99,6 +101,7 @@ private:
     void showImportProgress(int percent);
     void importEnded(const QStringList& paths, ImportResult result);
 
+    QString exportFolder() const;
     void onLabel3Clicked();
     void onTb1DoubleClicked();
     void onCopyrightClicked();
@@ -118,6 +121,8 @@ private:
     // The name the host list is exported under while the grid shows an import, instead of the
     // site text.
     std::optional<QString> importedName_;
+    // The site the rows on show are of: their disavow marks are kept under it.
+    QString rowsSite_;
 
     QLineEdit* Text1;
     QPushButton* Command1;
@@ -131,6 +136,8 @@ private:
     CaptionLabel* Label3;
     QAction* groupByDomain_;   // "按主域名合并" in the grid's menu
     QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
+    std::unique_ptr<DisavowMarks> disavowMarks_;
+    DisavowActions* disavow_;
 
     std::unique_ptr<Form2> form2_; // the link list window, made on first use
     std::unique_ptr<Form3> form3_; // the suggestion window, made on first use
