@@ -11,7 +11,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-httpserver-dev qt6-websockets-dev
-    libqt6sql6-sqlite libboost1.81-dev
+    libqt6sql6-sqlite
+    qt6-charts-dev libqt6opengl6-dev
     libpsl-dev publicsuffix libgumbo-dev
     libboost1.81-dev
     clang-format

@@ -25,9 +25,11 @@ const QDateTime noon = QDateTime(QDate(2026, 5, 1), QTime(12, 0), Qt::UTC);
 Snapshot snapshot(const QString& site, const QString& hosts, const QStringList& files = {})
 {
     Snapshot made{site, noon, files, {}};
-    for (const QString& host : hosts.split(u"; "_qs, Qt::SkipEmptyParts))
-        made.hosts.push_back(
-            {host.section(u':', 0, 0), host.section(u": "_qs, 1).split(u' ', Qt::SkipEmptyParts)});
+    for (const QString& host : hosts.split(u"; "_qs, Qt::SkipEmptyParts)) {
+        const qsizetype number = made.tally.addHost(host.section(u':', 0, 0).toUtf8());
+        for (const QString& link : host.section(u": "_qs, 1).split(u' ', Qt::SkipEmptyParts))
+            made.tally.addLink(number, link.toUtf8());
+    }
     return made;
 }
 
@@ -35,13 +37,10 @@ Snapshot snapshot(const QString& site, const QString& hosts, const QStringList& 
 Snapshot large(int hosts, int round)
 {
     Snapshot made{u"big.test"_qs, noon, {}, {}};
-    for (int h = 0; h < hosts; ++h) {
-        SnapshotHost host{QStringLiteral("h%1.test").arg(h), {}};
+    for (int h = 0; h < hosts; ++h)
         for (int l = 0; l < 10; ++l)
-            host.links.append(
-                QStringLiteral("http://h%1.test/page/%2?r=%3").arg(h).arg(l).arg(round));
-        made.hosts.push_back(std::move(host));
-    }
+            made.tally.add(QStringLiteral("h%1.test").arg(h),
+                           QStringLiteral("http://h%1.test/page/%2?r=%3").arg(h).arg(l).arg(round));
     return made;
 }
 
@@ -91,7 +90,7 @@ const QStringList versionOne = {
     u"INSERT INTO text_block VALUES (1, 0, 0, 1, X'06612e74657374')"_qs,
     u"INSERT INTO text_block VALUES (1, 1, 0, 2, X'0f687474703a2f2f612e746573742f31"
     "0f687474703a2f2f612e746573742f32')"_qs,
-    u"INSERT INTO snapshot VALUES (1, 1, 1777636800000, NULL, 1, 3, X'0003', X'000201')"_qs,
+    u"INSERT INTO snapshot VALUES (1, 1, 1777636800000, NULL, 1, 3, X'000300', X'000201')"_qs,
     u"INSERT INTO disavowed VALUES (1, 1, 'domain:spam.test')"_qs,
     u"PRAGMA user_version = 1"_qs,
 };
@@ -155,6 +154,11 @@ void TestHistory::keeps()
     QCOMPARE(store.sites(), QStringList{u"a.test"_qs});
     QVERIFY(store.save(snapshot(u"b.test"_qs, u"w.test: 7"_qs)));
     QCOMPARE(contents(store, u"b.test"_qs), u"|w.test:1|7"_qs);
+    // A file of referring domains gives a count of its own for a host.
+    Snapshot counted = snapshot(u"c.test"_qs, u"x.test: 9"_qs);
+    counted.tally.setCount(0, 40);
+    QVERIFY(store.save(counted));
+    QCOMPARE(contents(store, u"c.test"_qs), u"|x.test:40|9"_qs);
 }
 
 void TestHistory::opens_data()

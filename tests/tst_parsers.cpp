@@ -132,6 +132,9 @@ void TestParsers::commandLine_data()
     QTest::newRow("hosts and files")
         << u"a.csv --explorer 127.0.0.1:8700 --publisher=Pub.Example b.txt -- -d.csv"_qs.split(u' ')
         << u"127.0.0.1:8700|Pub.Example|a.csv,b.txt,-d.csv"_qs;
+    QTest::newRow("database") << u"--database /h/1.sqlite a.csv --database=/h/2.sqlite"_qs.split(
+                                     u' ')
+                              << u"x.test|p.test|a.csv|/h/2.sqlite"_qs;
     for (const QString& host : {u"http://h"_qs, u"h:"_qs, u"h:0"_qs, u"h:65536"_qs, u"h/x"_qs,
                                 u"u@h"_qs, u"h x"_qs, u""_qs})
         QTest::addRow("host \"%s\"", qPrintable(host))
@@ -150,7 +153,8 @@ void TestParsers::commandLine()
                  outcome);
     else
         QCOMPARE(line.endpoints.explorerHost + u'|' + line.endpoints.publisherHost + u'|' +
-                     line.files.join(u','),
+                     line.files.join(u',') +
+                     (line.database.isEmpty() ? QString() : u'|' + line.database),
                  outcome);
 }
 

@@ -526,7 +526,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("seen");
         QTest::newRow("help") << QStringList{u"--help"_qs}
                               << u"0 -h, --help|-v, --version|--explorer <HOST[:PORT]>|"
-                                 u"--publisher <HOST[:PORT]>|FILE"_qs;
+                                 u"--publisher <HOST[:PORT]>|--database <PATH>|FILE"_qs;
         QTest::newRow("version") << QStringList{u"-v"_qs} << u"0 Ostrel 200912290"_qs;
         QTest::newRow("unknown option")
             << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
@@ -539,6 +539,10 @@ private Q_SLOTS:
         QFETCH(QString, seen);
         arguments.replaceInStrings(u"%e"_qs, explorer_->host());
         QProcess ostrel;
+        QTemporaryDir data; // where its history goes, not the user's
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_DATA_HOME"_qs, data.path());
+        ostrel.setProcessEnvironment(environment);
         ostrel.start(QStringLiteral(OSTREL_PROGRAM),
                      arguments.replaceInStrings(u"%p"_qs, publisher_->host()));
         if (arguments.size() == 3) { // its window opens and asks the publisher for the bulletin

@@ -70,7 +70,10 @@ public:
         qsizetype size = std::min(text.size(), maxSize);
         while (size < text.size() && size > 0 && (quint8(text[size]) & 0xC0) == 0x80)
             --size;
-        std::memcpy(room(size), text.data(), std::size_t(size));
+        // An empty view may carry no data pointer at all, which memcpy may not be given.
+        char* out = room(size);
+        if (size > 0)
+            std::memcpy(out, text.data(), std::size_t(size));
         return commit(size);
     }
     // UTF-16 to UTF-8, straight into the block.

@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "history/HistoryStore.h"
 #include "platform/CommandLine.h"
 #include "ui/main/Form1.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     }
 
     Form1 form1(line.endpoints);
+    form1.useHistory(line.database.isEmpty() ? defaultHistoryPath() : line.database);
     form1.show();
     // Files named on the command line, or opened with the program from a file manager, are
     // imported once the window is up, so their warnings and progress have a window to show in.

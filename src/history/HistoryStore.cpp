@@ -4,6 +4,8 @@
 
 #include "HistoryStore.h"
 
+#include "platform/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QVariant>
 
 #include <atomic>
@@ -35,7 +38,9 @@ const std::vector<std::vector<const char*>> migrations = {
         "CREATE TABLE text_block (site_id INTEGER NOT NULL REFERENCES site(id) ON DELETE CASCADE,"
         " kind INTEGER NOT NULL, first INTEGER NOT NULL, count INTEGER NOT NULL,"
         " texts BLOB NOT NULL, UNIQUE (site_id, kind, first))",
-        // `hosts`: for each host in the order met, its text number and its number of links.
+        // `hosts`: for each host in the order met, its text number, its number of links, and
+        // what its row counts less that number, zigzag-coded (0 but where an export of
+        // referring domains gave a count of its own).
         // `links`: the text number of every link, host after host, each as the difference to the
         // one before, zigzag-coded.
         "CREATE TABLE snapshot (id INTEGER PRIMARY KEY,"
@@ -141,13 +146,10 @@ std::atomic<int> connections{0};
 
 } // namespace
 
-std::vector<SnapshotHost> snapshotHosts(const HostTally& tally)
+QString defaultHistoryPath()
 {
-    std::vector<SnapshotHost> hosts;
-    hosts.reserve(std::size_t(tally.hostCount()));
-    for (qsizetype h = 0; h < tally.hostCount(); ++h)
-        hosts.push_back({tally.host(h), tally.links(h)});
-    return hosts;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/history.sqlite");
 }
 
 namespace {
@@ -217,25 +219,25 @@ public:
         next_ = std::max<quint64>(next_, kept_.byNumber.size());
     }
 
-    quint64 number(QByteArray utf8)
+    // `utf8` must outlive the numbering: it points into the snapshot's tally.
+    quint64 number(QByteArrayView utf8)
     {
-        const std::string_view view(utf8.constData(), std::size_t(utf8.size()));
+        const std::string_view view(utf8.data(), std::size_t(utf8.size()));
         if (auto found = numbers_.find(view); found != numbers_.end())
             return found->second;
-        added_.push_back(std::move(utf8));
-        const QByteArray& kept = added_.back();
-        numbers_.emplace(std::string_view(kept.constData(), std::size_t(kept.size())), next_);
+        added_.push_back(view);
+        numbers_.emplace(view, next_);
         return next_++;
     }
 
     quint64 next() const { return next_; }
-    const std::vector<QByteArray>& added() const { return added_; }
+    const std::vector<std::string_view>& added() const { return added_; }
     quint64 firstAdded() const { return next_ - added_.size(); }
 
 private:
     Texts kept_;
     quint64 next_;
-    std::vector<QByteArray> added_;
+    std::vector<std::string_view> added_;
     boost::unordered_flat_map<std::string_view, quint64, std::hash<std::string_view>> numbers_;
 };
 
@@ -288,6 +290,11 @@ StoreOpening HistoryStore::open()
     StoreOpening opening;
     closeConnection();
     error_.clear();
+    // SQLite would follow a symbolic link planted at the name and write wherever it points.
+    if (const QString refusal = symlinkRefusal(path_); !refusal.isEmpty()) {
+        opening.reason = refusal;
+        return opening;
+    }
     const QFileInfo file(path_);
     if (!QDir().mkpath(file.absolutePath())) {
         opening.reason = QStringLiteral("无法创建文件夹") + file.absolutePath();
@@ -373,6 +380,32 @@ StoreOpening HistoryStore::open()
     return opening;
 }
 
+StoreOpening HistoryStore::attach()
+{
+    StoreOpening opening;
+    closeConnection();
+    error_.clear();
+    if (const QString refusal = symlinkRefusal(path_); !refusal.isEmpty()) {
+        opening.reason = refusal;
+        return opening;
+    }
+    if (!openConnection()) {
+        opening.reason = error_;
+        return opening;
+    }
+    Query keys(connection_, "PRAGMA foreign_keys = ON");
+    Query version(connection_, "PRAGMA user_version");
+    if (!keys.exec() || !version.exec() || !version.next() ||
+        version.value(0).toInt() != schemaVersion) {
+        opening.reason = version.error();
+        closeConnection();
+        return opening;
+    }
+    open_ = true;
+    opening.state = StoreOpening::State::Ready;
+    return opening;
+}
+
 bool HistoryStore::migrate(int from)
 {
     auto run = [this](const char* sql) {
@@ -440,15 +473,18 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
     QByteArray hostList, linkList;
     qint64 linkCount = 0;
     qint64 previous = 0;
-    for (const SnapshotHost& host : snapshot.hosts) {
-        putNumber(hostList, hosts.number(host.name.toUtf8()));
-        putNumber(hostList, quint64(host.links.size()));
-        for (const QString& link : host.links) {
-            const auto number = qint64(links.number(link.toUtf8()));
+    const HostTally& tally = snapshot.tally;
+    for (qsizetype host = 0; host < tally.hostCount(); ++host) {
+        const qsizetype count = tally.linkCount(host);
+        putNumber(hostList, hosts.number(tally.hostUtf8(host)));
+        putNumber(hostList, quint64(count));
+        putNumber(hostList, zigzag(tally.count(host) - count));
+        for (qsizetype i = 0; i < count; ++i) {
+            const auto number = qint64(links.number(tally.linkUtf8(host, i)));
             putNumber(linkList, zigzag(number - previous));
             previous = number;
         }
-        linkCount += host.links.size();
+        linkCount += count;
     }
 
     auto writeTexts = [&](const Numbering& numbering, TextKind kind) {
@@ -466,9 +502,9 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
             block.clear();
             return run(insert);
         };
-        for (const QByteArray& text : numbering.added()) {
+        for (const std::string_view text : numbering.added()) {
             putNumber(block, quint64(text.size()));
-            block += text;
+            block.append(text.data(), qsizetype(text.size()));
             ++count;
             if (block.size() >= blockBytes && !flush())
                 return false;
@@ -486,7 +522,7 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
     insert.bind(siteId)
         .bind(snapshot.taken.toMSecsSinceEpoch())
         .bind(files.isNull() ? QVariant() : QVariant(files))
-        .bind(qint64(snapshot.hosts.size()))
+        .bind(qint64(tally.hostCount()))
         .bind(linkCount)
         .bind(hostList)
         .bind(linkList);
@@ -576,9 +612,9 @@ std::vector<HostLinkCount> HistoryStore::hostCounts(qint64 snapshot) const
     const QByteArray hosts = query.value(1).toByteArray();
     const char* at = hosts.constData();
     const char* end = at + hosts.size();
-    quint64 number = 0, links = 0;
-    while (takeNumber(at, end, number) && takeNumber(at, end, links))
-        counts.push_back({names.text(number), qint64(links)});
+    quint64 number = 0, links = 0, more = 0;
+    while (takeNumber(at, end, number) && takeNumber(at, end, links) && takeNumber(at, end, more))
+        counts.push_back({names.text(number), qint64(links) + unzigzag(more)});
     return counts;
 }
 
@@ -601,9 +637,10 @@ QStringList HistoryStore::links(qint64 snapshot,
     const char* linkEnd = linkAt + links.size();
 
     std::vector<quint64> numbers;
-    quint64 host = 0, count = 0, step = 0;
+    quint64 host = 0, count = 0, more = 0, step = 0;
     qint64 previous = 0;
-    while (takeNumber(hostAt, hostEnd, host) && takeNumber(hostAt, hostEnd, count)) {
+    while (takeNumber(hostAt, hostEnd, host) && takeNumber(hostAt, hostEnd, count) &&
+           takeNumber(hostAt, hostEnd, more)) {
         const bool wanted = matches(names.text(host));
         for (quint64 i = 0; i < count && takeNumber(linkAt, linkEnd, step); ++i) {
             previous += unzigzag(step);

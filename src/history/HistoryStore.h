@@ -16,21 +16,18 @@
 #include <optional>
 #include <vector>
 
-// One host of a snapshot and its links in the order found, a link found twice listed twice.
-struct SnapshotHost {
-    QString name;
-    QStringList links;
-};
-
 // What a finished run or import leaves to keep.
 struct Snapshot {
     QString site;
     QDateTime taken;
-    QStringList files;               // the import's file names; empty for a run
-    std::vector<SnapshotHost> hosts; // in the order met
+    QStringList files; // the import's file names; empty for a run
+    // Every host in the order met, each with its links in the order found. A copy shares the
+    // text of the tally it was made from, so handing it to another thread costs nothing.
+    HostTally tally;
 };
-// The hosts of `tally` as a snapshot keeps them.
-std::vector<SnapshotHost> snapshotHosts(const HostTally& tally);
+
+// history.sqlite in the user's data folder (~/.local/share/Ostrel/Ostrel).
+QString defaultHistoryPath();
 
 // A kept snapshot as the history lists it.
 struct SnapshotInfo {
@@ -72,6 +69,9 @@ public:
     // date. A file that is not a sound database is moved aside, never deleted, and a new one
     // started. The other calls do nothing while the store is not open.
     StoreOpening open();
+    // Opens a further connection to a file another store of this process has opened: no check,
+    // no migration, so it costs next to nothing on the window's thread.
+    StoreOpening attach();
     bool isOpen() const { return open_; }
     const QString& path() const { return path_; }
     // Why the last call that changed the file failed.

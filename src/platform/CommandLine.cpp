@@ -22,7 +22,7 @@ bool isHostAndPort(const QString& text)
 
 CommandLine parseCommandLine(const QStringList& arguments, const Endpoints& built)
 {
-    CommandLine line{built, {}, {}, {}};
+    CommandLine line{built, {}, {}, {}, {}};
     QCommandLineParser parser;
     parser.setApplicationDescription(
         u"Tallies the pages that link to a site by the host they are on, from the site "
@@ -35,7 +35,10 @@ CommandLine parseCommandLine(const QStringList& arguments, const Endpoints& buil
     const QCommandLineOption publisher(
         u"publisher"_s, u"The publisher's host (default %1)."_s.arg(built.publisherHost),
         u"HOST[:PORT]"_s);
-    parser.addOptions({help, version, explorer, publisher});
+    const QCommandLineOption database(
+        u"database"_s, u"The history file (default history.sqlite in the data folder)."_s,
+        u"PATH"_s);
+    parser.addOptions({help, version, explorer, publisher, database});
     parser.addPositionalArgument(
         u"FILE"_s, u"Link exports (CSV, TSV or lists of addresses) to import."_s, u"[FILE...]"_s);
 
@@ -70,6 +73,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const Endpoints& buil
                 option->names().constFirst(), value));
         *host = value;
     }
+    if (parser.isSet(database))
+        line.database = parser.values(database).constLast();
     line.files = parser.positionalArguments();
     return line;
 }

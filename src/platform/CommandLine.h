@@ -12,10 +12,11 @@
 #include <optional>
 
 // What the program was asked to do on its command line:
-//   ostrel [--explorer HOST[:PORT]] [--publisher HOST[:PORT]] [FILE...]
+//   ostrel [--explorer HOST[:PORT]] [--publisher HOST[:PORT]] [--database PATH] [FILE...]
 struct CommandLine {
     Endpoints endpoints; // the build's hosts, or the ones given
     QStringList files;   // link exports to import as one import, as given
+    QString database;    // the history file given, else empty
     // Set when the program is to print `output` and end with this code without opening a
     // window: the help or the version (0, on standard output), or what is wrong (on standard
     // error).

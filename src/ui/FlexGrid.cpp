@@ -152,6 +152,11 @@ void FlexGrid::applyHeaderSizes()
         horizontalHeader()->resizeSection(c - 1, twipsToPixels(colWidths_[c]));
 }
 
+void FlexGrid::setMarks(QSet<QString> names, const QString& note)
+{
+    model_->setMarks(std::move(names), note);
+}
+
 void FlexGrid::Clear()
 {
     model_->clear();

@@ -6,6 +6,7 @@
 
 #include "FlexGridModel.h"
 
+#include <QSet>
 #include <QTableView>
 
 // The table both windows show their lists in (`tb1`). Cells are texts addressed by row and
@@ -69,6 +70,9 @@ public:
     // has changed.
     void setRowLook(std::function<RowLook(const QString&)> look);
     void refreshLooks();
+    // Marks the rows named (column 1) in `names` with `note`, as FlexGridModel::setMarks; Clear()
+    // takes the marks away.
+    void setMarks(QSet<QString> names, const QString& note);
 
     // The first scrolling row in view (1 when the list is at its start).
     int TopRow() const;

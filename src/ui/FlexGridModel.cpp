@@ -7,6 +7,7 @@
 #include "platform/GenericSort.h"
 #include "ui/ShownText.h"
 
+#include <QColor>
 #include <QFont>
 #include <QTimer>
 
@@ -66,6 +67,7 @@ void FlexGridModel::setText(int row, int col, const QString& text)
 
 void FlexGridModel::clear()
 {
+    marks_.clear();
     flush();
     for (QStringList& row : cells_)
         std::fill(row.begin(), row.end(), QString());
@@ -169,22 +171,38 @@ void FlexGridModel::refreshLooks()
                            {Qt::FontRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
+void FlexGridModel::setMarks(QSet<QString> names, const QString& note)
+{
+    marks_ = std::move(names);
+    markNote_ = note;
+    refreshLooks();
+}
+
 QVariant FlexGridModel::cellData(int row, int col, int role) const
 {
     if (role == Qt::DisplayRole)
         return shownText(cells_[row][col]);
-    if ((role == Qt::FontRole || role == Qt::ToolTipRole ||
-         role == Qt::AccessibleDescriptionRole) &&
-        look_ && row > 0 && col > 0) {
-        const RowLook look = look_(cells_[row][1]);
-        if (role != Qt::FontRole)
-            return look.note.isEmpty() ? QVariant() : look.note;
-        if (!look.struck)
+    if ((role == Qt::FontRole || role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole ||
+         role == Qt::BackgroundRole) &&
+        row > 0 && col > 0 && (look_ || !marks_.isEmpty())) {
+        const RowLook look = look_ ? look_(cells_[row][1]) : RowLook{};
+        const bool marked = col == 1 && !marks_.isEmpty() && marks_.contains(cells_[row][1]);
+        if (role == Qt::BackgroundRole)
+            return marked ? QVariant(QColor(0xdc, 0xf5, 0xd4)) : QVariant();
+        if (role != Qt::FontRole) {
+            const QString note =
+                marked ? (look.note.isEmpty() ? markNote_ : markNote_ + u',' + look.note)
+                       : look.note;
+            return note.isEmpty() ? QVariant() : note;
+        }
+        if (!look.struck && !marked)
             return {};
-        // Only the strike is set: the view takes everything else from its own font.
-        QFont struck;
-        struck.setStrikeOut(true);
-        return struck;
+        // Only the strike and the weight are set: the view takes the rest from its own font.
+        QFont font;
+        font.setStrikeOut(look.struck);
+        if (marked)
+            font.setBold(true);
+        return font;
     }
     if (role == Qt::TextAlignmentRole) {
         if (alignments_[col])

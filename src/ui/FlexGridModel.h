@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -53,6 +54,10 @@ public:
     // Asked for each row as it is drawn, by the row's name; refreshLooks() redraws them all.
     void setRowLook(std::function<RowLook(const QString&)> look);
     void refreshLooks();
+    // Marks the rows whose name (column 1) is in `names`: the name's cell is drawn bold on a light
+    // green ground, and `note` goes before the row's own in its tooltip and accessible
+    // description. Until clear().
+    void setMarks(QSet<QString> names, const QString& note);
 
 private:
     QVariant cellData(int row, int col, int role) const;
@@ -63,4 +68,6 @@ private:
     std::vector<Qt::Alignment> alignments_;
     bool flushQueued_ = false;
     std::function<RowLook(const QString&)> look_;
+    QSet<QString> marks_;
+    QString markNote_;
 };

@@ -151,7 +151,7 @@ ExplorerResult explorerResult(QStringView site, int number)
     return {pickLink(seed, number), title, snippet};
 }
 
-QByteArray explorerPage(QStringView site, int b, bool withResults)
+QByteArray explorerPage(QStringView site, int b, bool withResults, int round)
 {
     const int total = explorerTotal(site);
     const int first = std::max(b, 1);
@@ -167,7 +167,10 @@ QByteArray explorerPage(QStringView site, int b, bool withResults)
                        .replace(u"{first}"_s, QString::number(first))
                        .replace(u"{site}"_s, s);
     for (int k = first; withResults && k <= last; ++k) {
-        const ExplorerResult r = explorerResult(site, k);
+        const bool changed = round > 0 && draw(siteSeed(site) + quint64(round), k, 6) % 5 == 0;
+        const ExplorerResult r =
+            changed ? explorerResult(QString(site.toString() + u'~' + QString::number(round)), k)
+                    : explorerResult(site, k);
         html += u"<li><h1>"_s % QString::number(k) % u". <a href=\"" % r.link % u"\">" %
                 r.title.toHtmlEscaped() % u"</a></h1><p>" % r.snippet.toHtmlEscaped() %
                 u"</p><div class=\"url\">" % r.link % u"</div></li>\n";

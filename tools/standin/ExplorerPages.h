@@ -32,5 +32,7 @@ int explorerTotal(QStringView site);
 ExplorerResult explorerResult(QStringView site, int number);
 
 // The UTF-8 HTML page for the results numbered b to b + 49 that exist. `withResults` false gives
-// the same page with its result list left empty, as the explorer sometimes sends.
-QByteArray explorerPage(QStringView site, int b, bool withResults = true);
+// the same page with its result list left empty, as the explorer sometimes sends. In a `round`
+// after the first (0), about a fifth of the results are others, as a site's links change over
+// time: some hosts come, some go.
+QByteArray explorerPage(QStringView site, int b, bool withResults = true, int round = 0);

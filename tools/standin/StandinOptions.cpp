@@ -55,7 +55,9 @@ QString parseStandinOptions(const QStringList& arguments, StandinOptions& option
         u"fail-status"_s, u"HTTP status of the failing pages (default 500)."_s, u"CODE"_s);
     const QCommandLineOption empty(
         u"empty-pages"_s, u"Result pages (values of b) that come without results."_s, u"B,B..."_s);
-    parser.addOptions({port, data, news, delay, fail, status, empty});
+    const QCommandLineOption changing(
+        u"changing"_s, u"Every walk of a site after the first finds partly other links."_s);
+    parser.addOptions({port, data, news, delay, fail, status, empty, changing});
     if (!parser.parse(arguments))
         return parser.errorText();
     if (parser.isSet(u"help"_s))
@@ -69,6 +71,7 @@ QString parseStandinOptions(const QStringList& arguments, StandinOptions& option
             return u"--port takes a number from 0 to 65535"_s;
         options.port = quint16(number);
     }
+    options.changing = parser.isSet(changing);
     if (parser.isSet(data))
         options.dataFolder = parser.value(data);
     if (parser.isSet(news) &&

@@ -17,7 +17,8 @@ struct StandinOptions {
     int delayMs = 0;                          // before every reply, to watch a walk
     QSet<int> failingPages;                   // values of b answered with failStatus
     int failStatus = 500;
-    QSet<int> emptyPages; // values of b answered without results
+    QSet<int> emptyPages;  // values of b answered without results
+    bool changing = false; // every walk after the first finds other links
 };
 
 // Reads the stand-in's command line (arguments[0] is the program). Returns what is wrong with it,

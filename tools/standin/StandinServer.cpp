@@ -66,8 +66,12 @@ StandinServer::Reply StandinServer::searchPage(const QHttpServerRequest& request
         return {400, "text/plain; charset=utf-8", "p is too long\n"};
     if (options_.failingPages.contains(b))
         return {options_.failStatus, "text/plain; charset=utf-8", "Rehearsed failure\n"};
+    // Each walk starts at b = 1; with --changing, every walk after the first sees other links.
+    if (options_.changing && b == 1)
+        ++walks_;
     return {200, "text/html; charset=utf-8",
-            explorerPage(site, b, !options_.emptyPages.contains(b))};
+            explorerPage(site, b, !options_.emptyPages.contains(b),
+                         options_.changing ? std::max(walks_ - 1, 0) : 0)};
 }
 
 StandinServer::Reply StandinServer::bulletin() const

@@ -42,6 +42,7 @@ private:
     void answer(const QHttpServerRequest& request, QHttpServerResponder&& responder, Reply reply);
 
     StandinOptions options_;
+    mutable int walks_ = 0; // walks started, with --changing
     SuggestionStore store_;
     QHttpServer* server_;
 };

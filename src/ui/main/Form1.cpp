@@ -6,6 +6,7 @@
 
 #include "analysis/DisavowMarks.h"
 #include "analysis/HostListExport.h"
+#include "analysis/SnapshotSite.h"
 #include "platform/PlainText.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
@@ -19,6 +20,7 @@
 #include "ui/MessageBox.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
+#include "ui/history/HistoryControl.h"
 #include "ui/links/Form2.h"
 #include "ui/main/DisavowActions.h"
 #include "ui/suggest/Form3.h"
@@ -127,7 +129,7 @@ void Form1::createControls()
     setTwipsGeometry(tb1, 340, 960, 5895, 3855);
     connect(tb1, &FlexGrid::DblClick, this, &Form1::onTb1DoubleClicked);
 
-    auto* tb1Menu = new GridMenu(tb1);
+    auto* tb1Menu = tb1Menu_ = new GridMenu(tb1);
     tb1Menu->addRowAction(QStringLiteral("查看链接"), [this] { onTb1DoubleClicked(); });
     tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
@@ -266,6 +268,7 @@ void Form1::onCommand1Clicked()
 {
     currentDomain.clear();
     importedName_.reset();
+    importedFiles_.clear();
     rowsSite_.clear();
     Label1->move(twipsToPixels(statusLeft), Label1->y());
     Command1->setEnabled(false);
@@ -362,6 +365,21 @@ void Form1::endRun(QList<QStringList> rows)
     showRows(std::move(rows));
     Command1->setEnabled(true);
     Command2->setEnabled(false);
+    if (history_) {
+        const QString site = importedFiles_.isEmpty()
+                                 ? runSite(Text1->text())
+                                 : importSite(Text1->text(), QString(), importedFiles_.front());
+        history_->ended(site, importedFiles_, run.dict);
+    }
+}
+
+void Form1::useHistory(const QString& path)
+{
+    history_ =
+        new HistoryControl(path, this, tb1, tb1Menu_, [this] { return run.groupedByDomain(); });
+    connect(
+        history_, &HistoryControl::linksRequested, this,
+        [this](const QString& host, const QStringList& links) { showLinkList(host, links, {}); });
 }
 
 void Form1::showRows(QList<QStringList> rows)
@@ -397,6 +415,8 @@ void Form1::showRows(QList<QStringList> rows)
     const int exportLeft = pixelsToTwips(Label1->width()) + pixelsToTwips(Label1->x()) + 200;
     Label3->move(twipsToPixels(exportLeft), Label3->y());
     Label3->show();
+    if (history_)
+        history_->markRows();
 }
 
 void Form1::onGroupByDomainToggled(bool on)
@@ -463,6 +483,13 @@ void Form1::onTb1DoubleClicked()
                            QStringLiteral(":导入的文件只列出了这个域名,没有列出它的链接"));
         return;
     }
+    // A host the tally never met (no run yet, or a run still walking) shows an empty list.
+    showLinkList(currentDomain, run.linksOf(currentDomain),
+                 {run.detailHeaders(), run.detailsOf(currentDomain)});
+}
+
+void Form1::showLinkList(const QString& host, const QStringList& links, const LinkColumns& more)
+{
     if (!form2_) {
         form2_ = std::make_unique<Form2>();
         connect(form2_.get(), &Form2::linkChosen, this, [this](const QString& link) {
@@ -473,9 +500,7 @@ void Form1::onTb1DoubleClicked()
         form2_->setRowLook([this](const QString& link) { return disavow_->look(link); });
         connect(disavow_, &DisavowActions::marksChanged, form2_.get(), &Form2::refreshLooks);
     }
-    // A host the tally never met (no run yet, or a run still walking) shows an empty list.
-    form2_->showLinks(currentDomain, run.linksOf(currentDomain),
-                      {run.detailHeaders(), run.detailsOf(currentDomain)});
+    form2_->showLinks(host, links, more);
 }
 
 void Form1::linkto(const QString& url)

@@ -22,6 +22,9 @@ class DisavowActions;
 class DisavowMarks;
 class QAction;
 class FlexGrid;
+class GridMenu;
+class HistoryControl;
+struct LinkColumns;
 class Form2;
 class Form3;
 class QDragEnterEvent;
@@ -64,6 +67,11 @@ public:
     // Ends an import that is reading, with nothing taken from it (Escape, 暂停, closing).
     void cancelImport();
 
+    // Keeps every run and import in the history file at `path` from now on, and offers the
+    // history in the grid's menu. Without it (tests) nothing is kept.
+    void useHistory(const QString& path);
+    HistoryControl* history() const { return history_; }
+
     const Endpoints& endpoints() const { return endpoints_; }
     // Limits of every request this window sends; tests shorten them.
     RequestLimits requestLimits;
@@ -104,6 +112,7 @@ private:
     QString exportFolder() const;
     void onLabel3Clicked();
     void onTb1DoubleClicked();
+    void showLinkList(const QString& host, const QStringList& links, const LinkColumns& more);
     void onCopyrightClicked();
     void onNewsClicked(int index);
     void onLabel2Clicked();
@@ -138,6 +147,9 @@ private:
     QAction* excludeNofollow_; // "排除nofollow" in the grid's menu
     std::unique_ptr<DisavowMarks> disavowMarks_;
     DisavowActions* disavow_;
+    GridMenu* tb1Menu_;
+    HistoryControl* history_ = nullptr;
+    QStringList importedFiles_; // the names of the files the grid's import read, else empty
 
     std::unique_ptr<Form2> form2_; // the link list window, made on first use
     std::unique_ptr<Form3> form3_; // the suggestion window, made on first use

@@ -155,11 +155,14 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
     QSet<QString> failed;
     for (const ImportProblem& problem : result.problems)
         failed.insert(problem.file);
+    importedFiles_.clear();
+    importedName_.reset();
     for (const QString& path : paths) {
-        if (!failed.contains(path)) {
+        if (failed.contains(path))
+            continue;
+        if (!importedName_)
             importedName_ = QFileInfo(path).completeBaseName();
-            break;
-        }
+        importedFiles_.append(QFileInfo(path).fileName());
     }
     // A run numbers at most 1000 hosts, which the number column was made for; an import may
     // number tens of thousands, whose first digits the column would cut off.

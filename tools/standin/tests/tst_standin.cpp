@@ -43,6 +43,20 @@ void TestStandin::pages()
                 explorerResult(site, k).link.replace(u"&amp;"_s, u"&"_s));
         QCOMPARE(listed, expected);
     }
+    // A later round changes a part of a page's results, and the same part each time.
+    const auto links = [](int round) {
+        QStringList found;
+        const QString html = QString::fromUtf8(explorerPage(u"big.example"_s, 1, true, round));
+        for (const auto& result : parseResultPage(html).results)
+            found << result.link;
+        return found;
+    };
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < 50; ++i)
+        kept += links(0)[i] == links(1)[i];
+    QVERIFY2(kept >= 30 && kept <= 45, qPrintable(QString::number(kept)));
+    QCOMPARE(links(1), links(1));
+    QVERIFY(links(1) != links(2));
 }
 
 void TestStandin::server()
