@@ -20,7 +20,7 @@ scripts/deps.sh libbenchmark-dev
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCH=ON \
     -DOSTREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target bench_page bench_growth bench_run bench_startup bench_soak \
-    bench_stall bench_import
+    bench_stall bench_import bench_history
 bin="$build/bench"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -40,6 +40,8 @@ echo "== a working day: 300 runs against the stand-in process"
 "$bin/bench_soak" | tee "$out/soak.txt"
 echo "== a 1 000 000-row link export imported, and the shell pipeline beside it"
 "$bin/bench_import" | tee "$out/import.txt"
+echo "== the history: keeping, sizes on disk, the history window, comparisons"
+"$bin/bench_history" | tee "$out/history.txt"
 echo "== growth with the links of a run"
 "$bin/bench_growth" --benchmark_out="$out/growth.csv" --benchmark_out_format=csv
 
@@ -94,6 +96,15 @@ row "import: tally" "$(result "$out/import.txt" tally_mib) MiB" "-"
 row "import: peak memory" "$(result "$out/import.txt" peak_mib) MiB" \
     "<= $(result "$out/import.txt" peak_limit_mib) MiB"
 row "import: stall, through the window" "$(result "$out/import.txt" import_stall_ms) ms" "<= 50 ms"
+row "history: keeping a 1000-link run, window" "$(result "$out/history.txt" keep_run_window_ms) ms" "<= 5 ms"
+row "history: keeping a 1M-link import" "$(result "$out/history.txt" keep_import_ms) ms" "<= 1500 ms"
+row "history: stall while it is kept" "$(result "$out/history.txt" keep_import_stall_ms) ms" "<= 16 ms"
+row "history: first snapshot / its links" "$(result "$out/history.txt" first_snapshot_ratio)" "<= 1.2"
+row "history: further snapshot, bytes a link" "$(result "$out/history.txt" further_snapshot_bytes_per_link)" "<= 8"
+row "history: window of 100 snapshots" "$(result "$out/history.txt" history_window_ms) ms" "<= 100 ms"
+row "history: comparing two 1M-link snapshots" "$(result "$out/history.txt" compare_large_ms) ms" "<= 500 ms"
+row "history: reading their hosts" "$(result "$out/history.txt" compare_large_load_ms) ms" "-"
+row "history: comparing two 1000-link runs" "$(result "$out/history.txt" compare_run_ms) ms" "<= 5 ms"
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done

@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "analysis/HostTally.h"
 #include "analysis/SnapshotComparison.h"
 #include "analysis/SnapshotSite.h"
 
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void csv();
     void site_data();
     void site();
+    void target();
 };
 
 void TestComparison::compare_data()
@@ -119,6 +121,17 @@ void TestComparison::site()
     QFETCH(QString, target);
     QFETCH(QString, file);
     QTEST(file.isNull() ? runSite(box) : importSite(box, target, file), "site");
+}
+
+void TestComparison::target()
+{
+    HostTally tally;
+    QCOMPARE(targetDomain(tally), QString());
+    const qsizetype host = tally.addHost("a.test");
+    for (const char* target : {"", "https://www.mine.co.uk/p", "http://x.other.test/",
+                               "https://shop.mine.co.uk/", "not an address"})
+        tally.addLink(host, "http://a.test/", {{}, target, {}});
+    QCOMPARE(targetDomain(tally), u"mine.co.uk"_qs);
 }
 
 QTEST_APPLESS_MAIN(TestComparison)

@@ -61,6 +61,7 @@ DisavowContents readDisavowText(const QString& text);
 class DisavowCover {
 public:
     explicit DisavowCover(const QStringList& entries);
+    bool isEmpty() const { return domains_.isEmpty() && urls_.isEmpty(); }
     bool covers(const QString& entry) const;
     // The entries of those given that cover `entry`, itself included.
     QStringList coveringOf(const QString& entry) const;

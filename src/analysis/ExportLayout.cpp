@@ -249,7 +249,7 @@ ExportLayout recognizeLayout(const QList<QStringList>& sample)
                                 std::pair{&nofollowNames, ExportLayout::Rel::Nofollow},
                                 std::pair{&followNames, ExportLayout::Rel::Follow}}) {
         if (layout.rel < 0) {
-            layout.rel = first([&](qsizetype c) { return named(*known, c); });
+            layout.rel = first([&, known = known](qsizetype c) { return named(*known, c); });
             layout.relMeans = means;
         }
     }

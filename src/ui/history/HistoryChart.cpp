@@ -36,7 +36,7 @@ HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent), parts_(new Parts)
     chart->addSeries(parts_->hosts);
     chart->addSeries(parts_->links);
     parts_->time = new QDateTimeAxis(chart);
-    parts_->time->setFormat(QStringLiteral("MM-dd HH:mm"));
+    parts_->time->setTickCount(4);
     parts_->hostAxis = new QValueAxis(chart);
     parts_->hostAxis->setLabelFormat(QStringLiteral("%d"));
     parts_->hostAxis->setTitleText(QStringLiteral("域名"));
@@ -87,6 +87,9 @@ void HistoryChart::setSnapshots(const QList<SnapshotInfo>& snapshots)
             last = last.addSecs(60);
         }
         parts_->time->setRange(first, last);
+        // Snapshots of one day differ by their hours.
+        parts_->time->setFormat(first.daysTo(last) < 1 ? QStringLiteral("HH:mm:ss")
+                                                       : QStringLiteral("MM-dd"));
     }
     parts_->hostAxis->setRange(0, qreal(mostHosts) * 1.1);
     parts_->linkAxis->setRange(0, qreal(mostLinks) * 1.1);

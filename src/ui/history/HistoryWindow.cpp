@@ -66,8 +66,6 @@ HistoryWindow::HistoryWindow(HistoryStore& store, std::function<QString(const QS
 
     listView_ = tableView(list_, QStringLiteral("快照"), this);
     listView_->setObjectName(QStringLiteral("snapshots"));
-    listView_->setColumnWidth(0, twipsToPixels(2300));
-    listView_->setColumnWidth(1, twipsToPixels(3200));
     chart_ = new HistoryChart(this);
     chart_->setObjectName(QStringLiteral("chart"));
     chart_->setMinimumHeight(twipsToPixels(2700));
@@ -171,6 +169,7 @@ void HistoryWindow::fillChoices(qint64 older, qint64 newer)
         row[3]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         list_->appendRow(row);
     }
+    listView_->resizeColumnsToContents();
     if (!snapshots_.isEmpty())
         listView_->selectRow(int(snapshots_.size()) - 1);
     delete_->setEnabled(!snapshots_.isEmpty());

@@ -79,6 +79,9 @@ const DisavowCover& DisavowActions::cover()
 
 RowLook DisavowActions::look(const QString& name)
 {
+    // Asked for every row drawn: a site without marks costs no more than the question.
+    if (cover().isEmpty())
+        return {};
     const QString entry = entryOf(name);
     if (entry.isEmpty() || !cover().covers(entry))
         return {};

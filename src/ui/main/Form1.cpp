@@ -366,9 +366,10 @@ void Form1::endRun(QList<QStringList> rows)
     Command1->setEnabled(true);
     Command2->setEnabled(false);
     if (history_) {
-        const QString site = importedFiles_.isEmpty()
-                                 ? runSite(Text1->text())
-                                 : importSite(Text1->text(), QString(), importedFiles_.front());
+        const QString site =
+            importedFiles_.isEmpty()
+                ? runSite(Text1->text())
+                : importSite(Text1->text(), targetDomain(run.dict), importedFiles_.front());
         history_->ended(site, importedFiles_, run.dict);
     }
 }
