@@ -10,6 +10,7 @@
 #include "ui/FlexGrid.h"
 #include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
+#include "ui/history/HistoryControl.h"
 #include "ui/links/Form2.h"
 #include "ui/main/Form1.h"
 #include "ui/suggest/Form3.h"
@@ -29,6 +30,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -427,6 +429,10 @@ private Q_SLOTS:
     {
         pages_ = {resultPage(u"4"_qs, {u"http://www.a.com/1"_qs, u"http://c.example/2"_qs,
                                        u"http://b.a.com/3"_qs, u"http://d.example/4"_qs})};
+        QTemporaryDir folder;
+        const QString history = folder.filePath(u"history.sqlite"_qs);
+        form_->useHistory(history);
+        QVERIFY(QSignalSpy(form_->history(), &HistoryControl::settled).wait(10000));
         QTest::keyClicks(child<QWidget>(u"Text1"_qs), u"Site.example"_qs);
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
         auto* tb1 = child<FlexGrid>(u"tb1"_qs);
@@ -467,7 +473,6 @@ private Q_SLOTS:
         QCOMPARE(marked(links), u"已拒绝-"_qs);
 
         // Written after the file the user has, which keeps its refused line.
-        QTemporaryDir folder;
         form_->programFolder = folder.path();
         QFile old(folder.filePath(u"old.txt"_qs));
         QVERIFY(old.open(QIODevice::WriteOnly) &&
@@ -491,7 +496,7 @@ private Q_SLOTS:
                      u"成功!新增2条。\n\n已有文件中以下几行搜索引擎不会接受,已原样保留,"
                      u"请自行修改:\n第2行(domain: 后面不能有空格): domain: x.com"_qs);
 
-        // Taken back, then another read from a file; a later run of the site shows its marks.
+        // Taken back, then another read from a file.
         tb1->setRow(1);
         entry(menu, u"取消拒绝"_qs)->trigger();
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("domain:d.example\nbad\n"));
@@ -503,7 +508,13 @@ private Q_SLOTS:
         QCOMPARE(boxes().last(), u"提示:从"_qs + old.fileName() +
                                      u"读入1条。\n\n以下几行无法读取:\n"
                                      u"第2行(既不是网址、domain: 条目、注释，也不是空行): bad"_qs);
+        // A later window of the same history shows them at the end of its run of the site.
+        form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
+        form_->useHistory(history);
+        QVERIFY(QSignalSpy(form_->history(), &HistoryControl::settled).wait(10000));
+        QTest::keyClicks(child<QWidget>(u"Text1"_qs), u" SITE.example"_qs);
         QTest::mouseClick(child<QWidget>(u"Command1"_qs), Qt::LeftButton);
+        tb1 = child<FlexGrid>(u"tb1"_qs);
         QTRY_COMPARE(tb1->model()->rowCount(), 4);
         QCOMPARE(marked(tb1), u"||已拒绝-已拒绝-"_qs);
     }

@@ -4,9 +4,9 @@
 
 #include "Form1.h"
 
-#include "analysis/DisavowMarks.h"
 #include "analysis/HostListExport.h"
 #include "analysis/SnapshotSite.h"
+#include "history/StoredDisavowMarks.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
 #include "platform/WebAddress.h"
@@ -130,10 +130,12 @@ void Form1::createControls()
     tb1Menu->addRowAction(QStringLiteral("在浏览器中打开"), [this] {
         linkto(QStringLiteral("http://") + tb1->TextMatrix(tb1->Row(), 1) + u'/');
     });
-    disavowMarks_ = std::make_unique<MemoryDisavowMarks>();
+    // In the history file with the site's snapshots, while there is one.
+    disavowMarks_ = std::make_unique<StoredDisavowMarks>(
+        [this] { return history_ ? history_->store() : nullptr; });
     disavow_ = new DisavowActions(
         this, tb1, tb1Menu, disavowMarks_.get(),
-        [this] { return (rowsSite_.isEmpty() ? Text1->text() : rowsSite_).trimmed().toLower(); },
+        [this] { return rowsSite_.isEmpty() ? runSite(Text1->text()) : rowsSite_; },
         [this] { return exportFolder(); });
     tb1Menu->addSeparator();
     groupByDomain_ = tb1Menu->addAction(QStringLiteral("按主域名合并"));
@@ -361,13 +363,8 @@ void Form1::endRun(QList<QStringList> rows)
     showRows(std::move(rows));
     Command1->setEnabled(true);
     Command2->setEnabled(false);
-    if (history_) {
-        const QString site =
-            importedFiles_.isEmpty()
-                ? runSite(Text1->text())
-                : importSite(Text1->text(), targetDomain(run.dict), importedFiles_.front());
-        history_->ended(site, importedFiles_, run.dict);
-    }
+    if (history_)
+        history_->ended(rowsSite_, importedFiles_, run.dict);
 }
 
 void Form1::useHistory(const QString& path)
@@ -393,7 +390,9 @@ void Form1::showRows(QList<QStringList> rows)
                  widest ? pixelsToTwips(tb1->fontMetrics().horizontalAdvance(*widest) + 8) : 0);
     tb1->setColWidth(1, hostColWidth + countColWidth - countWidth);
     tb1->setColWidth(2, countWidth);
-    rowsSite_ = importedName_.value_or(Text1->text());
+    rowsSite_ = importedFiles_.isEmpty()
+                    ? runSite(Text1->text())
+                    : importSite(Text1->text(), targetDomain(run.dict), importedFiles_.front());
     tb1->setRows(1);
     for (QStringList& row : rows)
         tb1->addRow(std::move(row));

@@ -130,7 +130,8 @@ private:
     // The name the host list is exported under while the grid shows an import, instead of the
     // site text.
     std::optional<QString> importedName_;
-    // The site the rows on show are of: their disavow marks are kept under it.
+    // The site the rows on show are of, as the history names it: their snapshot and their
+    // disavow marks are kept under it.
     QString rowsSite_;
 
     QLineEdit* Text1;
