@@ -4,6 +4,7 @@
 
 #include "HostTally.h"
 
+#include <QHashFunctions>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -83,15 +84,8 @@ public:
         if (3 * size > maxSize)
             return append(QByteArrayView(text.toUtf8()));
         char* out = room(3 * size);
-        qsizetype ascii = 0;
-        while (ascii < size && text[ascii].unicode() < 0x80) {
-            out[ascii] = char(text[ascii].unicode());
-            ++ascii;
-        }
-        if (ascii == size)
-            return commit(size);
         QStringEncoder encoder(QStringEncoder::Utf8);
-        return commit(encoder.appendToBuffer(out + ascii, text.sliced(ascii)) - out);
+        return commit(encoder.appendToBuffer(out, text) - out);
     }
     std::string_view view(Ref ref) const
     {
@@ -140,7 +134,14 @@ struct HostTally::Data {
     std::shared_ptr<LinkStore> links = std::make_shared<LinkStore>();
     TextBlocks hostText;
     std::vector<TextBlocks::Ref> hostNames;
-    boost::unordered_flat_map<std::string_view, quint32> index;
+    // Qt's string hash, which reads many bytes a step; Boost's own for strings reads one.
+    struct NameHash {
+        std::size_t operator()(std::string_view name) const
+        {
+            return qHash(QByteArrayView(name.data(), qsizetype(name.size())), 0);
+        }
+    };
+    boost::unordered_flat_map<std::string_view, quint32, NameHash> index;
     std::vector<quint32> linkHost; // the host of each link, in the order found
     std::vector<qint64> counts;    // the counts files gave, -1 for none; empty when none gave any
     std::string scratch;
@@ -241,16 +242,8 @@ void HostTally::add(QStringView host, QStringView link)
     LinkStore& store = d.ownLinks();
     // The name is looked up as UTF-8, in a buffer kept for it: a run adds a link at a time.
     d.scratch.resize(std::size_t(3 * host.size()));
-    qsizetype size = 0;
-    while (size < host.size() && host[size].unicode() < 0x80) {
-        d.scratch[std::size_t(size)] = char(host[size].unicode());
-        ++size;
-    }
-    if (size < host.size()) {
-        QStringEncoder encoder(QStringEncoder::Utf8);
-        size =
-            encoder.appendToBuffer(d.scratch.data() + size, host.sliced(size)) - d.scratch.data();
-    }
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    const qsizetype size = encoder.appendToBuffer(d.scratch.data(), host) - d.scratch.data();
     const std::string_view name(d.scratch.data(), std::size_t(size));
     const qsizetype h = d.addHost(name, [&] { return d.hostText.append(bytes(name)); });
     d.addLink(h, store.text.append(link));
