@@ -157,6 +157,8 @@ void TestHistoryWindow::throughTheMenu()
     QTest::mouseClick(window->findChild<QPushButton*>(u"delete"_qs), Qt::LeftButton);
     QCOMPARE(snapshots->model()->rowCount(), 1);
     QCOMPARE(window->findChild<QLabel*>(u"summary"_qs)->text(), u"新增0个,丢失0个,保留2个"_qs);
+    form_->close(); // and the history window with it, or the program would stay up
+    QVERIFY(!window->isVisible());
 }
 
 void TestHistoryWindow::faults_data()

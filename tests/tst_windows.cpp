@@ -249,6 +249,15 @@ private Q_SLOTS:
             << QStringList{u"x.png"_qs} << u"window"_qs
             << u"Warning:导入%1/x.png失败:它不是文本文件。#本工具能分析所有外链的前1000条##on"_qs
             << QString();
+        QTest::newRow("many failing")
+            << QStringList{u"x1.png"_qs, u"x\n2.png"_qs, u"x3.png"_qs, u"x4.png"_qs,
+                           u"x5.png"_qs, u"x6.png"_qs,   u"x7.png"_qs}
+            << u"window"_qs
+            << u"Warning:导入%1/x1.png失败:它不是文本文件。\n导入%1/"
+               u"x\uFFFD2.png失败:它不是文本文件。"
+               u"\n导入%1/x3.png失败:它不是文本文件。\n导入%1/x4.png失败:它不是文本文件。\n导入%1/"
+               u"x5.png失败:它不是文本文件。\n另有2个文件导入失败#本工具能分析所有外链的前1000条##on"_qs
+            << QString();
         QTest::newRow("many") << QStringList{u"many.csv"_qs} << u"window"_qs
                               << u"已完成,共12001个域名,100000条链接,双击域名可列出链接#1|h0.test|"
                                  u"20007个\n2|h7999.test|7个\n3|h8000.test|7个#on"_qs
@@ -565,18 +574,33 @@ private Q_SLOTS:
     }
     void news()
     {
-        const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/");
+        const QByteArray bulletin("200912291{update}\xD0\xC2{Q|Z}B[Q|Z]http://b.example/<b>{Q|Z}C" +
+                                  QByteArray("\r\n").repeated(6) + QByteArray(300, ' ') + "D" +
+                                  QByteArray(300, 'W'));
         publisher_->setScript([bulletin](auto&) { return HttpFixture::Reply::answer(bulletin); });
         // A window that asks anew, of a version older than the bulletin's, which is in GB2312.
         form_ = std::make_unique<Form1>(Endpoints{explorer_->host(), publisher_->host()});
-        QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption(),
-                     u"新|B"_qs);
+        QTRY_COMPARE(child(u"news0"_qs)->caption() + u'|' + child(u"news1"_qs)->caption() + u'|' +
+                         child(u"news2"_qs)->caption().left(4),
+                     u"新|B|C\uFFFD\uFFFD\uFFFD"_qs);
+        // One line each, and none over another label.
+        QCOMPARE(child(u"news1"_qs)->toolTip(), u"<p>http://b.example/&lt;b&gt;</p>"_qs);
+        const QStringList labels{u"news0"_qs, u"news1"_qs,  u"news2"_qs,
+                                 u"news3"_qs, u"Label2"_qs, u"copyright"_qs};
+        for (const QString& one : labels)
+            for (const QString& other : labels)
+                QVERIFY2(one == other ||
+                             !child(one)->geometry().intersects(child(other)->geometry()),
+                         qPrintable(one + u' ' + other));
+        for (const QString& one : labels.first(4)) // and all under the grid
+            QVERIFY(child(one)->geometry().right() <=
+                    child<QWidget>(u"tb1"_qs)->geometry().right());
         QCOMPARE(asked(u"/qzupdate/inlink/"_qs).last(), u"GET ver=200912290"_qs);
         QVERIFY(!child<QWidget>(u"Command1"_qs)->isEnabled());
         QTest::mouseClick(child(u"news0"_qs), Qt::LeftButton); // it has no link
         QVERIFY(opened_.isEmpty());
         QTest::mouseClick(child(u"news1"_qs), Qt::LeftButton);
-        QCOMPARE(opened_, QStringList{u"http://b.example/"_qs});
+        QCOMPARE(opened_, QStringList{u"http://b.example/%3Cb%3E"_qs});
     }
     void linkto_data()
     {

@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 // Whether `c` is a character a reader cannot see as written: a control character (line breaks
@@ -14,3 +15,8 @@ bool isInvisibleControl(char32_t c);
 
 // Whether `text` holds such a character anywhere.
 bool holdsInvisibleControl(QStringView text);
+
+// `text` as one line of at most `maxLength` characters, for a caption that must keep to its
+// place and read as what it holds: each invisible control (above) shows as U+FFFD,
+// and a longer text is cut, ending in "…".
+QString oneLine(const QString& text, qsizetype maxLength);

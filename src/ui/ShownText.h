@@ -13,8 +13,3 @@ inline constexpr qsizetype maxShownLength = 4096;
 
 // `text`, cut after maxShownLength UTF-16 units; a surrogate pair is never cut in two.
 QString shownText(const QString& text);
-
-// `text` as one line of at most `maxLength` characters, for a caption that must keep to its
-// place and read as what it holds: each invisible control (see PlainText.h) shows as U+FFFD,
-// and a longer text is cut, ending in "…".
-QString oneLine(const QString& text, qsizetype maxLength);

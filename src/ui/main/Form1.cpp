@@ -7,6 +7,7 @@
 #include "analysis/HostListExport.h"
 #include "analysis/SnapshotSite.h"
 #include "history/StoredDisavowMarks.h"
+#include "platform/PlainText.h"
 #include "platform/Twips.h"
 #include "platform/Version.h"
 #include "platform/WebAddress.h"
@@ -17,10 +18,10 @@
 #include "ui/Fonts.h"
 #include "ui/GridMenu.h"
 #include "ui/MessageBox.h"
-#include "ui/ShownText.h"
 #include "ui/WheelHook.h"
 #include "ui/WindowPlacement.h"
 #include "ui/history/HistoryControl.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/links/Form2.h"
 #include "ui/main/DisavowActions.h"
 #include "ui/suggest/Form3.h"
@@ -38,6 +39,10 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
+
+// The widest a news label may be: the two of a row, with the space between them, fit under the
+// grid.
+constexpr int newsWidth = 2800;
 
 // Where the status line starts, under the site box, unless its text is too long for that.
 constexpr int statusLeft = 1320;
@@ -247,6 +252,9 @@ void Form1::closeEvent(QCloseEvent* event)
         form2_->close();
     if (form3_)
         form3_->close();
+    // The history window is a window of its own too: left open, it would keep the program up.
+    if (history_ && history_->window())
+        history_->window()->close();
     event->accept();
 }
 
@@ -536,8 +544,18 @@ void Form1::showNews(qint16 er, const QString& html)
 
     newsLinkArr.clear();
     for (int i = 0; i < bulletin.items.size(); ++i) {
-        news[i]->setCaption(bulletin.items[i].caption);
+        // A caption is one line no wider than its half of the row under the grid, whatever the
+        // bulletin holds: grown taller or wider, a label would lie over its neighbours, and a
+        // click meant for one would open another's link. What it opens shows as its tooltip.
+        const QString caption = oneLine(bulletin.items[i].caption, 500);
+        news[i]->setCaption(
+            news[i]->fontMetrics().elidedText(caption, Qt::ElideRight, twipsToPixels(newsWidth)));
         newsLinkArr.append(bulletin.items[i].link.value_or(QString()));
+        // A tooltip reads markup: the link goes in as escaped text.
+        const QString link = oneLine(newsLinkArr.last(), 500);
+        news[i]->setToolTip(link.isEmpty() ? QString()
+                                           : QStringLiteral("<p>") + link.toHtmlEscaped() +
+                                                 QStringLiteral("</p>"));
     }
     // The labels have taken the width of their captions; the second of each row follows the
     // first one's right edge, also in a row that received nothing.

@@ -5,6 +5,7 @@
 // Form1's import of link exports: files dropped on the window or named on the command line.
 
 #include "Form1.h"
+#include "analysis/ImportWarning.h"
 #include "platform/Twips.h"
 #include "ui/CaptionLabel.h"
 #include "ui/FlexGrid.h"
@@ -140,10 +141,8 @@ void Form1::importEnded(const QStringList& paths, ImportResult result)
     importing_ = false;
     reading_ = nullptr;
     Command2->setEnabled(false);
-    for (const ImportProblem& problem : result.problems)
-        MessageBox::show(
-            this, QStringLiteral("导入") + problem.file + QStringLiteral("失败:") + problem.reason,
-            QStringLiteral("Warning"));
+    if (!result.problems.isEmpty())
+        MessageBox::show(this, importWarning(result.problems), QStringLiteral("Warning"));
     if (result.tally.hostCount() == 0) {
         // Nothing was read: what the grid showed is kept rather than traded for an empty list.
         Label1->setCaption(statusBeforeImport_);
