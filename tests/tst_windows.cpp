@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The windows as a user meets them, offscreen, with an in-process server for each service.
+#include "history/HistoryStore.h"
 #include "support/HttpFixture.h"
 #include "support/ResultPages.h"
 #include "ui/CaptionLabel.h"
@@ -540,6 +541,9 @@ private Q_SLOTS:
             << QStringList{u"--explore"_qs, u"h"_qs} << u"1 ostrel: Unknown option 'explore'."_qs;
         QTest::newRow("hosts") << QStringList{u"--publisher=%p"_qs, u"--explorer"_qs, u"%e"_qs}
                                << u"GET ver=200912290|GET ver=200912290"_qs; // ours, its
+        // A file named is imported at once, and kept even when it ends before the history opens.
+        QTest::newRow("file") << QStringList{u"--database"_qs, u"%d/h.sqlite"_qs, u"%d/l.csv"_qs}
+                              << u"l 2"_qs;
     }
     void program()
     {
@@ -548,11 +552,29 @@ private Q_SLOTS:
         arguments.replaceInStrings(u"%e"_qs, explorer_->host());
         QProcess ostrel;
         QTemporaryDir data; // where its history goes, not the user's
+        arguments.replaceInStrings(u"%d"_qs, data.path());
+        QFile links(data.filePath(u"l.csv"_qs));
+        QVERIFY(links.open(QIODevice::WriteOnly));
+        links.write("http://a.example/1\nhttp://b.example/2\nhttp://a.example/1\n");
+        links.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_DATA_HOME"_qs, data.path());
         ostrel.setProcessEnvironment(environment);
         ostrel.start(QStringLiteral(OSTREL_PROGRAM),
                      arguments.replaceInStrings(u"%p"_qs, publisher_->host()));
+        if (arguments.first() == u"--database") {
+            const auto kept = [&] {
+                HistoryStore store(arguments[1]);
+                const auto latest = store.attach().state == StoreOpening::State::Ready
+                                        ? store.latest(u"l"_qs)
+                                        : std::nullopt;
+                return latest ? u"l "_qs + QString::number(latest->linkCount) : QString();
+            };
+            QTRY_COMPARE(kept(), seen);
+            ostrel.kill();
+            QVERIFY(ostrel.waitForFinished());
+            return;
+        }
         if (arguments.size() == 3) { // its window opens and asks the publisher for the bulletin
             QTRY_COMPARE(asked(u"/qzupdate/inlink/"_qs).join(u'|'), seen);
             ostrel.kill();

@@ -36,8 +36,13 @@ void HistoryKeeper::open()
 void HistoryKeeper::keep(Snapshot snapshot, bool write)
 {
     QMetaObject::invokeMethod(worker_, [this, snapshot = std::move(snapshot), write] {
-        if (!store_ || !store_->isOpen())
+        if (!store_ || !store_->isOpen()) {
+            // Opening failed after this was asked: answer all the same, so no one waits on it.
+            QMetaObject::invokeMethod(this, [this, site = snapshot.site] {
+                Q_EMIT kept(site, false, {}, {}, QString());
+            });
             return;
+        }
         QSet<QString> previous, domains;
         const std::optional<SnapshotInfo> latest = store_->latest(snapshot.site);
         if (latest) {

@@ -59,6 +59,7 @@ void HistoryControl::opened(const StoreOpening& opening)
                          QStringLiteral("历史文件%1已损坏,已移到%2,并新建了历史文件")
                              .arg(keeper_->path(), opening.movedAside),
                          QStringLiteral("Warning"));
+    failed_ = !ready_;
     if (!ready_) {
         // Nothing can be kept: the entry says why, and the box says it once.
         keep_->setEnabled(false);
@@ -76,7 +77,9 @@ void HistoryControl::ended(const QString& site, const QStringList& files, const 
 {
     site_ = site;
     hadPrevious_ = false;
-    if (site.isEmpty() || !ready_)
+    // An import named on the command line can end before the file is open; the keeper opens it
+    // first all the same, as it takes its work in order.
+    if (site.isEmpty() || failed_)
         return;
     ++pending_;
     keeper_->keep({site, QDateTime::currentDateTimeUtc(), files, tally}, keep_->isChecked());

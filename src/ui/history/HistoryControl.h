@@ -61,6 +61,8 @@ private:
     std::unique_ptr<HistoryKeeper> keeper_;
     std::unique_ptr<HistoryStore> reader_;
     bool ready_ = false;
+    // The file could not be opened: nothing is handed to the keeper any more.
+    bool failed_ = false;
     int pending_ = 0;
 
     QString site_; // of the results on show
