@@ -209,9 +209,12 @@ Texts loadTexts(const QString& connection, qint64 site, TextKind kind)
 // and the ones this snapshot adds.
 class Numbering {
 public:
-    Numbering(Texts kept, quint64 next) : kept_(std::move(kept)), next_(next)
+    // `coming`: how many texts the snapshot names at most, so the table never grows midway,
+    // which would hash every text in it once more.
+    Numbering(Texts kept, quint64 next, qsizetype coming) : kept_(std::move(kept)), next_(next)
     {
-        numbers_.reserve(kept_.byNumber.size());
+        numbers_.reserve(kept_.byNumber.size() + std::size_t(coming));
+        added_.reserve(std::size_t(coming));
         for (std::size_t i = 0; i < kept_.byNumber.size(); ++i)
             numbers_.emplace(kept_.byNumber[i], quint64(i));
         // A file from which a block went missing still numbers new texts after every number
@@ -238,7 +241,15 @@ private:
     Texts kept_;
     quint64 next_;
     std::vector<std::string_view> added_;
-    boost::unordered_flat_map<std::string_view, quint64, std::hash<std::string_view>> numbers_;
+    // Qt's hash reads many bytes a step, where the standard library's reads a few: with links
+    // of some 60 bytes, hashing is much of what keeping a large import costs.
+    struct TextHash {
+        std::size_t operator()(std::string_view text) const
+        {
+            return qHash(QByteArrayView(text.data(), qsizetype(text.size())), 0);
+        }
+    };
+    boost::unordered_flat_map<std::string_view, quint64, TextHash> numbers_;
 };
 
 } // namespace
@@ -467,13 +478,17 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
     if (!run(addSite.bind(snapshot.site)) || !run(site.bind(snapshot.site)) || !site.next())
         return rollback();
     const qint64 siteId = site.value(0).toLongLong();
-    Numbering hosts(loadTexts(connection_, siteId, HostText), site.value(1).toULongLong());
-    Numbering links(loadTexts(connection_, siteId, LinkText), site.value(2).toULongLong());
+    const HostTally& tally = snapshot.tally;
+    Numbering hosts(loadTexts(connection_, siteId, HostText), site.value(1).toULongLong(),
+                    tally.hostCount());
+    Numbering links(loadTexts(connection_, siteId, LinkText), site.value(2).toULongLong(),
+                    tally.linkCount());
 
     QByteArray hostList, linkList;
+    hostList.reserve(tally.hostCount() * 4);
+    linkList.reserve(tally.linkCount() * 2);
     qint64 linkCount = 0;
     qint64 previous = 0;
-    const HostTally& tally = snapshot.tally;
     for (qsizetype host = 0; host < tally.hostCount(); ++host) {
         const qsizetype count = tally.linkCount(host);
         putNumber(hostList, hosts.number(tally.hostUtf8(host)));
@@ -489,6 +504,7 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
 
     auto writeTexts = [&](const Numbering& numbering, TextKind kind) {
         QByteArray block;
+        block.reserve(blockBytes + 4096);
         quint64 first = numbering.firstAdded();
         quint64 count = 0;
         auto flush = [&] {
@@ -496,11 +512,15 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
                 return true;
             Query insert(connection_, "INSERT INTO text_block (site_id, kind, first, count, texts)"
                                       " VALUES (?, ?, ?, ?, ?)");
-            insert.bind(siteId).bind(int(kind)).bind(first).bind(count).bind(block);
+            // Bound without a copy, so one buffer serves every block: fresh megabytes each time
+            // would cost their page faults.
+            insert.bind(siteId).bind(int(kind)).bind(first).bind(count).bind(
+                QByteArray::fromRawData(block.constData(), block.size()));
             first += count;
             count = 0;
-            block.clear();
-            return run(insert);
+            const bool ok = run(insert);
+            block.truncate(0);
+            return ok;
         };
         for (const std::string_view text : numbering.added()) {
             putNumber(block, quint64(text.size()));
