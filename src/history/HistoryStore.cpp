@@ -206,15 +206,15 @@ Texts loadTexts(const QString& connection, qint64 site, TextKind kind)
 }
 
 // The numbers of a site's texts of one kind while a snapshot is written: those kept already,
-// and the ones this snapshot adds.
+// and the ones this snapshot adds. A text new to the site is looked for among the new texts of
+// its group only: a link belongs to its host, so a host's links are a group and a new link is
+// still stored once, while the table searched stays small enough to sit in the cache. Hosts
+// are all one group.
 class Numbering {
 public:
-    // `coming`: how many texts the snapshot names at most, so the table never grows midway,
-    // which would hash every text in it once more.
-    Numbering(Texts kept, quint64 next, qsizetype coming) : kept_(std::move(kept)), next_(next)
+    Numbering(Texts kept, quint64 next) : kept_(std::move(kept)), next_(next)
     {
-        numbers_.reserve(kept_.byNumber.size() + std::size_t(coming));
-        added_.reserve(std::size_t(coming));
+        numbers_.reserve(kept_.byNumber.size());
         for (std::size_t i = 0; i < kept_.byNumber.size(); ++i)
             numbers_.emplace(kept_.byNumber[i], quint64(i));
         // A file from which a block went missing still numbers new texts after every number
@@ -222,14 +222,30 @@ public:
         next_ = std::max<quint64>(next_, kept_.byNumber.size());
     }
 
+    // `coming`: how many texts the snapshot names at most.
+    void expect(qsizetype coming) { added_.reserve(std::size_t(coming)); }
+
+    // Begins a group: new texts met before it are not looked for again.
+    void beginGroup()
+    {
+        // Clearing costs what the table once grew to; a large one is let go instead.
+        if (group_.size() > 64)
+            group_ = Table();
+        else
+            group_.clear();
+    }
+
     // `utf8` must outlive the numbering: it points into the snapshot's tally.
     quint64 number(QByteArrayView utf8)
     {
         const std::string_view view(utf8.data(), std::size_t(utf8.size()));
-        if (auto found = numbers_.find(view); found != numbers_.end())
-            return found->second;
+        if (!numbers_.empty())
+            if (auto found = numbers_.find(view); found != numbers_.end())
+                return found->second;
+        const auto [at, added] = group_.try_emplace(view, next_);
+        if (!added)
+            return at->second;
         added_.push_back(view);
-        numbers_.emplace(view, next_);
         return next_++;
     }
 
@@ -238,9 +254,6 @@ public:
     quint64 firstAdded() const { return next_ - added_.size(); }
 
 private:
-    Texts kept_;
-    quint64 next_;
-    std::vector<std::string_view> added_;
     // Qt's hash reads many bytes a step, where the standard library's reads a few: with links
     // of some 60 bytes, hashing is much of what keeping a large import costs.
     struct TextHash {
@@ -249,7 +262,13 @@ private:
             return qHash(QByteArrayView(text.data(), qsizetype(text.size())), 0);
         }
     };
-    boost::unordered_flat_map<std::string_view, quint64, TextHash> numbers_;
+    using Table = boost::unordered_flat_map<std::string_view, quint64, TextHash>;
+
+    Texts kept_;
+    quint64 next_;
+    std::vector<std::string_view> added_;
+    Table numbers_; // the kept texts
+    Table group_;   // the new texts of the group being numbered
 };
 
 } // namespace
@@ -479,10 +498,10 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
         return rollback();
     const qint64 siteId = site.value(0).toLongLong();
     const HostTally& tally = snapshot.tally;
-    Numbering hosts(loadTexts(connection_, siteId, HostText), site.value(1).toULongLong(),
-                    tally.hostCount());
-    Numbering links(loadTexts(connection_, siteId, LinkText), site.value(2).toULongLong(),
-                    tally.linkCount());
+    Numbering hosts(loadTexts(connection_, siteId, HostText), site.value(1).toULongLong());
+    Numbering links(loadTexts(connection_, siteId, LinkText), site.value(2).toULongLong());
+    hosts.expect(tally.hostCount());
+    links.expect(tally.linkCount());
 
     QByteArray hostList, linkList;
     hostList.reserve(tally.hostCount() * 4);
@@ -493,6 +512,7 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
         const qsizetype count = tally.linkCount(host);
         putNumber(hostList, hosts.number(tally.hostUtf8(host)));
         putNumber(hostList, quint64(count));
+        links.beginGroup();
         putNumber(hostList, zigzag(tally.count(host) - count));
         for (qsizetype i = 0; i < count; ++i) {
             const auto number = qint64(links.number(tally.linkUtf8(host, i)));
