@@ -206,7 +206,10 @@ Texts loadTexts(const QString& connection, qint64 site, TextKind kind)
 }
 
 // The numbers of a site's texts of one kind while a snapshot is written: those kept already,
-// and the ones this snapshot adds.
+// and the ones this snapshot adds. A text new to the site is looked for among the new texts of
+// its group only: a link belongs to its host, so a host's links are a group and a new link is
+// still stored once, while the table searched stays small enough to sit in the cache. Hosts
+// are all one group.
 class Numbering {
 public:
     Numbering(Texts kept, quint64 next) : kept_(std::move(kept)), next_(next)
@@ -219,14 +222,30 @@ public:
         next_ = std::max<quint64>(next_, kept_.byNumber.size());
     }
 
+    // `coming`: how many texts the snapshot names at most.
+    void expect(qsizetype coming) { added_.reserve(std::size_t(coming)); }
+
+    // Begins a group: new texts met before it are not looked for again.
+    void beginGroup()
+    {
+        // Clearing costs what the table once grew to; a large one is let go instead.
+        if (group_.size() > 64)
+            group_ = Table();
+        else
+            group_.clear();
+    }
+
     // `utf8` must outlive the numbering: it points into the snapshot's tally.
     quint64 number(QByteArrayView utf8)
     {
         const std::string_view view(utf8.data(), std::size_t(utf8.size()));
-        if (auto found = numbers_.find(view); found != numbers_.end())
-            return found->second;
+        if (!numbers_.empty())
+            if (auto found = numbers_.find(view); found != numbers_.end())
+                return found->second;
+        const auto [at, added] = group_.try_emplace(view, next_);
+        if (!added)
+            return at->second;
         added_.push_back(view);
-        numbers_.emplace(view, next_);
         return next_++;
     }
 
@@ -235,10 +254,21 @@ public:
     quint64 firstAdded() const { return next_ - added_.size(); }
 
 private:
+    // Qt's hash reads many bytes a step, where the standard library's reads a few: with links
+    // of some 60 bytes, hashing is much of what keeping a large import costs.
+    struct TextHash {
+        std::size_t operator()(std::string_view text) const
+        {
+            return qHash(QByteArrayView(text.data(), qsizetype(text.size())), 0);
+        }
+    };
+    using Table = boost::unordered_flat_map<std::string_view, quint64, TextHash>;
+
     Texts kept_;
     quint64 next_;
     std::vector<std::string_view> added_;
-    boost::unordered_flat_map<std::string_view, quint64, std::hash<std::string_view>> numbers_;
+    Table numbers_; // the kept texts
+    Table group_;   // the new texts of the group being numbered
 };
 
 } // namespace
@@ -467,17 +497,22 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
     if (!run(addSite.bind(snapshot.site)) || !run(site.bind(snapshot.site)) || !site.next())
         return rollback();
     const qint64 siteId = site.value(0).toLongLong();
+    const HostTally& tally = snapshot.tally;
     Numbering hosts(loadTexts(connection_, siteId, HostText), site.value(1).toULongLong());
     Numbering links(loadTexts(connection_, siteId, LinkText), site.value(2).toULongLong());
+    hosts.expect(tally.hostCount());
+    links.expect(tally.linkCount());
 
     QByteArray hostList, linkList;
+    hostList.reserve(tally.hostCount() * 4);
+    linkList.reserve(tally.linkCount() * 2);
     qint64 linkCount = 0;
     qint64 previous = 0;
-    const HostTally& tally = snapshot.tally;
     for (qsizetype host = 0; host < tally.hostCount(); ++host) {
         const qsizetype count = tally.linkCount(host);
         putNumber(hostList, hosts.number(tally.hostUtf8(host)));
         putNumber(hostList, quint64(count));
+        links.beginGroup();
         putNumber(hostList, zigzag(tally.count(host) - count));
         for (qsizetype i = 0; i < count; ++i) {
             const auto number = qint64(links.number(tally.linkUtf8(host, i)));
@@ -489,6 +524,7 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
 
     auto writeTexts = [&](const Numbering& numbering, TextKind kind) {
         QByteArray block;
+        block.reserve(blockBytes + 4096);
         quint64 first = numbering.firstAdded();
         quint64 count = 0;
         auto flush = [&] {
@@ -496,11 +532,15 @@ std::optional<qint64> HistoryStore::save(const Snapshot& snapshot)
                 return true;
             Query insert(connection_, "INSERT INTO text_block (site_id, kind, first, count, texts)"
                                       " VALUES (?, ?, ?, ?, ?)");
-            insert.bind(siteId).bind(int(kind)).bind(first).bind(count).bind(block);
+            // Bound without a copy, so one buffer serves every block: fresh megabytes each time
+            // would cost their page faults.
+            insert.bind(siteId).bind(int(kind)).bind(first).bind(count).bind(
+                QByteArray::fromRawData(block.constData(), block.size()));
             first += count;
             count = 0;
-            block.clear();
-            return run(insert);
+            const bool ok = run(insert);
+            block.truncate(0);
+            return ok;
         };
         for (const std::string_view text : numbering.added()) {
             putNumber(block, quint64(text.size()));

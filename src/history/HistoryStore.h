@@ -53,9 +53,10 @@ struct StoreOpening {
 };
 
 // The history file: SQLite through Qt SQL. Every snapshot of a site is kept with its hosts and
-// links; each text of a site is stored once, so a further snapshot of the same links costs a
-// few bytes a link. An object and its connection belong to the thread that opened it, and any
-// number of them, in this process or others, may use one file at once.
+// links; each text of a site is stored once (a link met under two hosts of one snapshot, once
+// for each), so a further snapshot of the same links costs a few bytes a link. An object and its
+// connection belong to the thread that opened it, and any number of them, in this process or
+// others, may use one file at once.
 class HistoryStore {
 public:
     static constexpr int schemaVersion = 1;
