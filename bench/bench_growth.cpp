@@ -6,6 +6,8 @@
 // of the main window, and the link list window, for 1 000, 10 000 and 100 000 links. A run stops
 // at 1000 links; the larger sizes show that nothing is worse than n log n. Each reports its time,
 // its time per link and the heap it holds afterwards.
+// Beside them, two sizes a user meets in a large import: 40 000 hosts filling and sorting the
+// main window's grid, and one host of 200 000 links opening its link list.
 #include "PageServer.h"
 #include "RunDriver.h"
 #include "analysis/HostTally.h"
@@ -56,6 +58,25 @@ Links makeLinks(int n)
     return made;
 }
 
+// Exactly `hostCount` hosts of one to four links each (about 2.5 a host), in a scattered order,
+// so the sort meets many equal counts as a large import does.
+Links makeHosts(int hostCount)
+{
+    Links made;
+    for (int round = 0; round < 4; ++round)
+        for (int h = 0; h < hostCount; ++h) {
+            quint32 mixed = quint32(h) * 2654435761u;
+            mixed ^= mixed >> 15;
+            if (int(mixed % 4) < round)
+                continue;
+            const QString host = QStringLiteral("www.host%1.example.net").arg(mixed);
+            made.hosts.push_back(host);
+            made.links.push_back(
+                QStringLiteral("http://%1/archives/2009/article-%2.html").arg(host).arg(round));
+        }
+    return made;
+}
+
 // The links as a run would have tallied them: every string a fresh copy, as taken from a page.
 HostTally tallied(const Links& links)
 {
@@ -101,9 +122,8 @@ void tally(benchmark::State& state)
 }
 
 // The end of a run in the main window: one grid row per host, sorted by links, the totals shown.
-void gridFillAndSort(benchmark::State& state)
+void fillAndSort(benchmark::State& state, const HostTally& full)
 {
-    const HostTally full = tallied(makeLinks(int(state.range(0))));
     const std::unique_ptr<Form1> form = shownForm1();
     auto* tb1 = form->findChild<FlexGrid*>(QStringLiteral("tb1"));
     // A last page whose only result reaches its total ends the run.
@@ -124,6 +144,21 @@ void gridFillAndSort(benchmark::State& state)
         heap = heapInUse() - before;
     }
     setCounters(state, heap);
+    state.counters["rows"] = double(tb1->Rows() - 1); // less the fixed heading row
+}
+
+void gridFillAndSort(benchmark::State& state)
+{
+    fillAndSort(state, tallied(makeLinks(int(state.range(0)))));
+}
+
+// The same with the number of hosts given rather than of links.
+void gridHosts(benchmark::State& state)
+{
+    const HostTally full = tallied(makeHosts(int(state.range(0))));
+    state.counters["hosts"] = double(full.hostCount());
+    state.counters["links"] = double(full.linkCount());
+    fillAndSort(state, full);
 }
 
 // The link list window loaded with one host of n links, shown.
@@ -168,6 +203,16 @@ BENCHMARK(gridFillAndSort)
 BENCHMARK(linkList)
     ->RangeMultiplier(10)
     ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(gridHosts)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(linkList)
+    ->Arg(200000)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly();

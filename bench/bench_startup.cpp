@@ -3,8 +3,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Start-up and peak memory of the whole program, as processes. Start-up: probe_ostrel (built like
-// Ostrel's main(), shown, closed again) against probe_bare (one empty Qt window), alternating,
-// from the spawn to the exit of each. Memory: the peak resident size of probe_ostrel doing one
+// Ostrel's main(), shown, closed again) against probe_bare (one empty Qt window) and the fairer
+// floor probe_caption (that window with one Chinese caption in Ostrel's font, so the font database
+// and the CJK fallback are paid as any such program pays them), in turn, from the spawn to the
+// exit of each. Memory: the peak resident size of probe_ostrel doing one
 // full 1000-result run. Both probes run offscreen against a local server that answers at once.
 // Then where Ostrel's start-up goes: probe_ostrel run with its phases taken one by one.
 // Usage: bench_startup [repetitions, default 21]
@@ -77,6 +79,8 @@ int main(int argc, char** argv)
     const QDir here(QCoreApplication::applicationDirPath());
     const QByteArray host = server.host().toLatin1();
     const std::vector<QByteArray> bare{here.filePath(QStringLiteral("probe_bare")).toLocal8Bit()};
+    const std::vector<QByteArray> caption{
+        here.filePath(QStringLiteral("probe_caption")).toLocal8Bit()};
     const std::vector<QByteArray> ostrel{
         here.filePath(QStringLiteral("probe_ostrel")).toLocal8Bit(), host, host};
     std::vector<QByteArray> run = ostrel;
@@ -92,21 +96,32 @@ int main(int argc, char** argv)
 
     // Warm the file cache with each program first.
     check(spawnAndWait(bare), "probe_bare");
+    check(spawnAndWait(caption), "probe_caption");
     check(spawnAndWait(ostrel), "probe_ostrel");
 
     std::vector<double> bareWall, ostrelWall, wallRatio, bareCpu, ostrelCpu, bareRss, ostrelRss;
+    std::vector<double> captionWall, captionCpu, captionRss, captionRatio;
     for (int i = 0; i < repetitions; ++i) {
-        Exit b, o;
-        if (i % 2) {
-            o = check(spawnAndWait(ostrel), "probe_ostrel");
-            b = check(spawnAndWait(bare), "probe_bare");
-        } else {
-            b = check(spawnAndWait(bare), "probe_bare");
-            o = check(spawnAndWait(ostrel), "probe_ostrel");
-        }
+        // Each program takes each place in the round in turn, so none always follows another.
+        Exit b, c, o;
+        for (int place = 0; place < 3; ++place)
+            switch ((i + place) % 3) {
+            case 0:
+                b = check(spawnAndWait(bare), "probe_bare");
+                break;
+            case 1:
+                c = check(spawnAndWait(caption), "probe_caption");
+                break;
+            default:
+                o = check(spawnAndWait(ostrel), "probe_ostrel");
+            }
         bareWall.push_back(b.wallMs);
         ostrelWall.push_back(o.wallMs);
         wallRatio.push_back(o.wallMs / b.wallMs);
+        captionWall.push_back(c.wallMs);
+        captionCpu.push_back(c.cpuMs);
+        captionRss.push_back(c.maxRssMiB);
+        captionRatio.push_back(o.wallMs / c.wallMs);
         bareCpu.push_back(b.cpuMs);
         ostrelCpu.push_back(o.cpuMs);
         bareRss.push_back(b.maxRssMiB);
@@ -146,10 +161,14 @@ int main(int argc, char** argv)
                 "peak MiB");
     std::printf("%-40s %10.1f %10.1f %10.1f\n", "bare Qt window", median(bareWall), median(bareCpu),
                 median(bareRss));
+    std::printf("%-40s %10.1f %10.1f %10.1f\n", "window with one Chinese caption",
+                median(captionWall), median(captionCpu), median(captionRss));
     std::printf("%-40s %10.1f %10.1f %10.1f\n", "Ostrel main window", median(ostrelWall),
                 median(ostrelCpu), median(ostrelRss));
     std::printf("%-40s %10.2f %10.2f\n", "Ostrel / bare (paired wall, cpu medians)",
                 median(wallRatio), median(ostrelCpu) / median(bareCpu));
+    std::printf("%-40s %10.2f %10.2f\n", "Ostrel / caption (paired wall, cpu)",
+                median(captionRatio), median(ostrelCpu) / median(captionCpu));
     std::printf("%-40s %10.1f %10s %10.1f\n", "Ostrel with one 1000-result run", median(runWall),
                 "", median(runRss));
     std::printf("%-40s %10s\n", "Ostrel's start-up by phase", "wall ms");
@@ -161,5 +180,7 @@ int main(int argc, char** argv)
     std::printf("RESULT startup_bare_ms %.1f\nRESULT startup_ostrel_ms %.1f\n"
                 "RESULT startup_ratio %.2f\nRESULT run_peak_mib %.1f\n",
                 median(bareWall), median(ostrelWall), median(wallRatio), median(runRss));
+    std::printf("RESULT startup_caption_ms %.1f\nRESULT startup_caption_ratio %.2f\n",
+                median(captionWall), median(captionRatio));
     return 0;
 }

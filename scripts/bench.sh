@@ -80,6 +80,8 @@ row "stall: a page of 100 000 results" "$(result "$out/stall.txt" stall_hostile_
 row "start-up, bare Qt window" "$(result "$out/startup.txt" startup_bare_ms) ms" "-"
 row "start-up, Ostrel" "$(result "$out/startup.txt" startup_ostrel_ms) ms" "-"
 row "start-up, Ostrel / bare" "$(result "$out/startup.txt" startup_ratio)" "<= 1.5"
+row "start-up, window with a Chinese caption" "$(result "$out/startup.txt" startup_caption_ms) ms" "-"
+row "start-up, Ostrel / captioned window" "$(result "$out/startup.txt" startup_caption_ratio)" "<= 1.3"
 for phase in application fonts network window first-frame; do
     row "start-up phase: $phase" "$(result "$out/startup.txt" "startup_phase_$phase") ms" "-"
 done
@@ -110,6 +112,13 @@ row "history: window of 100 snapshots" "$(result "$out/history.txt" history_wind
 row "history: comparing two 1M-link snapshots" "$(result "$out/history.txt" compare_large_ms) ms" "<= 500 ms"
 row "history: reading their hosts" "$(result "$out/history.txt" compare_large_load_ms) ms" "-"
 row "history: comparing two 1000-link runs" "$(result "$out/history.txt" compare_run_ms) ms" "<= 5 ms"
+medians "$out/growth.csv" "" | while read -r name real cpu unit _; do
+    case $name in
+    gridHosts/40000) row "grid: 40 000 hosts filled and sorted" "$(printf '%.1f %s (wall %.1f)' "$cpu" "$unit" "$real")" "<= 50 ms" ;;
+    linkList/200000) row "link list: a host of 200 000 links" "$(printf '%.1f %s (wall %.1f)' "$cpu" "$unit" "$real")" "<= 100 ms" ;;
+    esac
+done
 medians "$out/growth.csv" '"per_link"' | while read -r name real cpu unit perlink; do
+    [[ $name == gridHosts/* || $name == linkList/200000 ]] && continue
     row "growth: $name" "$(printf '%.2f %s, %.0f ns/link' "$cpu" "$unit" "$(awk -v s="$perlink" 'BEGIN { print s * 1e9 }')")" "n log n"
 done
