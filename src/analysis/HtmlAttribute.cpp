@@ -43,5 +43,8 @@ QString htmlAttributeValue(QStringView raw)
     const GumboNode* link = document ? firstElement(document->root, GUMBO_TAG_A) : nullptr;
     const GumboAttribute* href =
         link ? gumbo_get_attribute(&link->v.element.attributes, "href") : nullptr;
-    return href ? QString::fromUtf8(href->value) : raw.toString();
+    // A value the parser reads as nothing (a lone NUL or line break) is no link: the page's own
+    // text is kept, as it was before references were read.
+    const QString value = href ? QString::fromUtf8(href->value) : QString();
+    return value.isEmpty() ? raw.toString() : value;
 }
