@@ -4,6 +4,8 @@
 
 #include "HistoryStore.h"
 
+#include "CompactNumbers.h"
+#include "StoreQuery.h"
 #include "platform/SafeSave.h"
 
 #include <QDir>
@@ -60,38 +62,6 @@ enum TextKind { HostText = 0, LinkText = 1 };
 // Blocks of texts are written at about this size, so reading a site's texts back never needs
 // one huge value.
 constexpr qsizetype blockBytes = 1 << 20;
-
-void putNumber(QByteArray& out, quint64 value)
-{
-    while (value >= 0x80) {
-        out += char(value | 0x80);
-        value >>= 7;
-    }
-    out += char(value);
-}
-
-// Reads a number put by putNumber; false at the end of `in` or on a number that never ends.
-bool takeNumber(const char*& at, const char* end, quint64& value)
-{
-    value = 0;
-    for (int shift = 0; at < end && shift < 64; shift += 7) {
-        const auto byte = quint8(*at++);
-        value |= quint64(byte & 0x7f) << shift;
-        if (!(byte & 0x80))
-            return true;
-    }
-    return false;
-}
-
-quint64 zigzag(qint64 value)
-{
-    return (quint64(value) << 1) ^ quint64(value >> 63);
-}
-
-qint64 unzigzag(quint64 value)
-{
-    return qint64(value >> 1) ^ -qint64(value & 1);
-}
 
 // A site's texts of one kind, by number.
 struct Texts {
@@ -153,32 +123,6 @@ QString defaultHistoryPath()
 }
 
 namespace {
-
-class Query {
-public:
-    explicit Query(const QString& connection, const char* sql)
-        : query_(QSqlDatabase::database(connection, false))
-    {
-        query_.setForwardOnly(true);
-        prepared_ = query_.prepare(QString::fromLatin1(sql));
-    }
-    Query& bind(const QVariant& value)
-    {
-        query_.addBindValue(value);
-        return *this;
-    }
-    // A statement that did not compile keeps the reason, which tells a damaged file.
-    bool exec() { return prepared_ && query_.exec(); }
-    bool next() { return query_.next(); }
-    QVariant value(int column) const { return query_.value(column); }
-    QString error() const { return query_.lastError().text(); }
-    qint64 lastInsertId() const { return query_.lastInsertId().toLongLong(); }
-    const QSqlError lastError() const { return query_.lastError(); }
-
-private:
-    QSqlQuery query_;
-    bool prepared_ = false;
-};
 
 Texts loadTexts(const QString& connection, qint64 site, TextKind kind)
 {
@@ -695,56 +639,4 @@ QStringList HistoryStore::links(qint64 snapshot,
     for (const quint64 number : numbers)
         found.append(texts.text(number));
     return found;
-}
-
-QStringList HistoryStore::disavowed(const QString& site) const
-{
-    QStringList entries;
-    if (!open_)
-        return entries;
-    Query query(connection_, "SELECT entry FROM disavowed JOIN site ON site.id = site_id"
-                             " WHERE site.name = ? ORDER BY disavowed.id");
-    if (query.bind(site).exec())
-        while (query.next())
-            entries.append(query.value(0).toString());
-    return entries;
-}
-
-bool HistoryStore::addDisavowed(const QString& site, const QStringList& entries)
-{
-    if (!open_)
-        return fail(QStringLiteral("历史文件未打开"));
-    Query begin(connection_, "BEGIN IMMEDIATE");
-    if (!begin.exec())
-        return fail(begin.error());
-    Query addSite(connection_, "INSERT INTO site (name) VALUES (?) ON CONFLICT (name) DO NOTHING");
-    bool ok = addSite.bind(site).exec() || fail(addSite.error());
-    for (const QString& entry : entries) {
-        if (!ok)
-            break;
-        Query add(connection_, "INSERT INTO disavowed (site_id, entry)"
-                               " SELECT id, ? FROM site WHERE name = ? ON CONFLICT DO NOTHING");
-        ok = add.bind(entry).bind(site).exec() || fail(add.error());
-    }
-    Query end(connection_, ok ? "COMMIT" : "ROLLBACK");
-    return (end.exec() || fail(end.error())) && ok;
-}
-
-bool HistoryStore::removeDisavowed(const QString& site, const QStringList& entries)
-{
-    if (!open_)
-        return fail(QStringLiteral("历史文件未打开"));
-    Query begin(connection_, "BEGIN IMMEDIATE");
-    if (!begin.exec())
-        return fail(begin.error());
-    bool ok = true;
-    for (const QString& entry : entries) {
-        Query drop(connection_, "DELETE FROM disavowed WHERE entry = ? AND site_id ="
-                                " (SELECT id FROM site WHERE name = ?)");
-        ok = drop.bind(entry).bind(site).exec() || fail(drop.error());
-        if (!ok)
-            break;
-    }
-    Query end(connection_, ok ? "COMMIT" : "ROLLBACK");
-    return (end.exec() || fail(end.error())) && ok;
 }
